@@ -1,0 +1,27 @@
+// Every contact with ONNX Runtime: the runtime library is loaded from the
+// installation folder for one analysis and unloaded after it.
+#pragma once
+#include <filesystem>
+
+struct OrtApi;
+struct OrtEnv;
+struct OrtSession;
+struct OrtSessionOptions;
+struct OrtMemoryInfo;
+struct OrtStatus;
+
+struct NeuralEngine {
+    const OrtApi* api = nullptr;
+    OrtEnv* env = nullptr;
+    OrtSession* session = nullptr;
+    OrtSessionOptions* sessionOptions = nullptr;
+    OrtMemoryInfo* memoryInfo = nullptr;
+    void* library = nullptr;
+};
+
+// Fills the engine or throws; on a throw everything is released again.
+void loadEngine(NeuralEngine& engine, const std::filesystem::path& installFolder);
+// Safe on an empty or half-built engine, and twice.
+void releaseEngine(NeuralEngine& engine);
+// Null status returns; otherwise throws "Motor neuronal: " + the runtime's text.
+void checkStatus(const NeuralEngine& engine, OrtStatus* status);

@@ -1,0 +1,19 @@
+// Cancellation and progress callbacks shared by every long operation.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Called at fixed points of long work; throws to abandon it.
+using TickFn = std::function<void()>;
+// Percentage 0..100 and a UTF-8 status message.
+using ProgressFn = std::function<void(int32_t percent, const std::string& message)>;
+
+// Set by the UI thread, cleared by launch; polled by jobs and the decoder supervision.
+extern std::atomic<bool> cancelFlag;
+
+inline constexpr const char* kCancelledMessage = "Operacion cancelada. El original se conserva.";
+
+// Throws std::runtime_error(kCancelledMessage) once cancelFlag is set.
+void checkCancel();

@@ -1,0 +1,5 @@
+#include "app/current_song.h"
+
+std::filesystem::path currentSongPath;
+std::vector<float> currentAudio;
+Analysis currentAnalysis;

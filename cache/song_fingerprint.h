@@ -1,0 +1,8 @@
+// The SHA-256 of the song file's bytes as 64 lowercase hex digits.
+#pragma once
+#include <filesystem>
+#include <string>
+
+#include "app/cancel.h"
+
+std::string songFingerprint(const std::filesystem::path& songPath, const TickFn& tick);

@@ -1,0 +1,40 @@
+// The cut rule and the sample-exact rendering of start, loop and outro with
+// their raised-cosine crossfades. Frames are computed on demand from the song.
+#pragma once
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "analysis/analysis_model.h"
+
+inline constexpr const char* kInvalidCutsMessage =
+    "Cortes invalidos: inicio < fin del loop <= inicio del final < duracion. Fundido: 5 a 250 ms.";
+
+enum class SectionKind : int32_t { Start = 0, Loop = 1, Outro = 2 };
+
+struct Segment {
+    SectionKind section = SectionKind::Start;
+    int64_t offset = 0;  // from the first frame of the section
+    int64_t count = 0;
+};
+
+struct RenderPlan {
+    const std::vector<float>* pcm = nullptr;  // interleaved stereo 48 kHz; not owned
+    int64_t startSample = 0;
+    int64_t endSample = 0;
+    int64_t outroSample = 0;
+    int64_t fadeSamples = 0;
+    float gain = 1.0f;
+};
+
+// Throws kInvalidCutsMessage.
+void validateCuts(uint64_t songFrames, double start, double end, double outro, double fadeSeconds);
+// Validates, converts to frames, scans the song for its peak; returns the gain.
+float prepareRender(RenderPlan& plan, const std::vector<float>& pcm, const Loop& cuts, double fadeSeconds);
+int64_t songFrames(const RenderPlan& plan);
+int64_t sectionLength(const RenderPlan& plan, SectionKind section);
+// Left and right of frame i of a section, before the gain.
+std::pair<float, float> sectionFrame(const RenderPlan& plan, SectionKind section, int64_t index);
+// Throws "Repeticiones: entre 1 y 100.".
+std::vector<Segment> montageSegments(const RenderPlan& plan, unsigned repetitions);
+std::vector<Segment> joinSegments(const RenderPlan& plan);

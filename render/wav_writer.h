@@ -1,0 +1,11 @@
+// Streams a segment list into a canonical 44-byte-header PCM WAV file
+// (stereo, 48 kHz, 16 or 24 bits).
+#pragma once
+#include <filesystem>
+#include <vector>
+
+#include "app/cancel.h"
+#include "render/render_plan.h"
+
+void writeWav(const std::filesystem::path& path, const RenderPlan& plan, const std::vector<Segment>& segments,
+              int bits, const TickFn& tick);
