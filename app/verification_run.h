@@ -1,0 +1,6 @@
+// The headless pipeline: decode, analyse, export the best loop, report.
+#pragma once
+#include <filesystem>
+
+// Returns the exit code: 0 on success, 1 on any failure. Prints nothing.
+int runVerification(const std::filesystem::path& songPath, const std::filesystem::path& outputFolder);
