@@ -42,7 +42,8 @@ std::string songFingerprint(const std::filesystem::path& songPath, const TickFn&
         throw std::runtime_error("No se pudo identificar la cancion.");
 
     std::ifstream song(songPath, std::ios::binary);
-    // A folder opens as a stream on some systems and then reads as empty.
+    // A folder opens as a stream on some systems and fails only when read;
+    // it is no song, so it is reported as one that cannot be opened.
     std::error_code ignored;
     if (!song.is_open() || std::filesystem::is_directory(songPath, ignored))
         throw std::runtime_error("No se pudo leer la cancion.");
