@@ -80,8 +80,8 @@ TEST(AnalysisCache, RoundTripIsBitIdenticalButEngine)
 {
     ScratchFolder folder;
     const auto song = silentSong(kSyntheticSongFrames);
-    // Missing parent folders are created.
-    const auto file = folder.path / "Tamrel" / "analysis-v3" / kEntryName;
+    // Missing parent folders are created, also below a user name that is not ASCII.
+    const auto file = folder.path / std::filesystem::path(u8"Jos\u00e9 Pe\u00f1a") / "analysis-v3" / kEntryName;
     for (size_t loops : {size_t{0}, size_t{3}}) {
         SCOPED_TRACE(loops);
         Analysis written = syntheticAnalysis(48, loops);

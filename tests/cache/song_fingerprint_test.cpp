@@ -72,8 +72,8 @@ TEST(SongFingerprint, FollowsContentNotName)
     ScratchFolder folder;
     std::vector<uint8_t> bytes = patternBytes(200000);
     const auto original = folder.path / "tema.flac";
-    std::filesystem::create_directories(folder.path / "otra carpeta");
-    const auto copy = folder.path / "otra carpeta" / "copia con otro nombre.wav";
+    const auto copy = folder.path / std::filesystem::path(u8"M\u00fasica") / std::filesystem::path(u8"canci\u00f3n \u266a.wav");
+    std::filesystem::create_directories(copy.parent_path());
     writeBytes(original, bytes);
     writeBytes(copy, bytes);
     const std::string fingerprint = songFingerprint(original, [] {});
