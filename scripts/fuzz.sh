@@ -4,7 +4,8 @@
 # leak or broken round trip. The corpus is kept between runs.
 #   FUZZ_SECONDS  run time (default 60)
 #   FUZZ_DIR      build and corpus folder (default /tmp/tamrel-fuzz)
-#   FUZZ_SEEDS    extra folder of real cache files to seed from (optional)
+#   FUZZ_SEEDS    folder of real cache files to seed from (default: the one
+#                 the native test tree's demo-song cache test leaves)
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -36,10 +37,21 @@ done
 
 rm -rf "$work/seeds" && mkdir -p "$work/seeds"
 TMPDIR="$scratch" "$work/seed_writer" "$work/seeds"
+# Real cache files: the native test tree keeps one from its analysis of the
+# demo song (tests/cache/demo_song_cache_test.cpp).
+real_seeds="${FUZZ_SEEDS:-${TAMREL_BUILD_ROOT:-$root/build}/linux/generated/cache-seeds}"
 seed_dirs=("$work/seeds")
-if [[ -n "${FUZZ_SEEDS:-}" && -d "${FUZZ_SEEDS}" ]]; then
-  seed_dirs+=("$FUZZ_SEEDS")
+song_frames=""
+if [[ -d "$real_seeds" ]] && compgen -G "$real_seeds/*.bin" > /dev/null; then
+  seed_dirs+=("$real_seeds")
+  for seed in "$real_seeds"/*.bin; do
+    song_frames+="$(od -An -t u8 -j 16 -N 8 "$seed" | tr -d ' '),"
+  done
+  echo "real seeds from $real_seeds (song frames ${song_frames%,})"
+else
+  echo "no real seeds in $real_seeds; synthetic seeds only"
 fi
+export FUZZ_SONG_FRAMES="${song_frames%,}"
 
 # New inputs go to the first folder (the corpus); the seeds stay as written.
 # A crash, a hang over 10 s, a leak or more than 2 GiB ends the run with a

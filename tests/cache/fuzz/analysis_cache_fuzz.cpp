@@ -7,6 +7,7 @@
 //
 // Oracle: an accepted file must hold an analysis the rest of the program can
 // use safely, and writing that analysis again must give back the same bytes.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -22,12 +23,47 @@
 
 namespace {
 
-// Seeds are made for a 30 s song. Short songs (up to 2 s) take their length
-// from the input, so mutated lengths get through too; anything else is read
-// against the 30 s song. Filling a song vector per input would cost more than
-// the reading itself, so both stay allocated.
+// The synthetic seeds are made for a 30 s song; real seeds bring their own
+// lengths, listed by the script in FUZZ_SONG_FRAMES (comma-separated frame
+// counts). An input is read against the song whose length its header names
+// when that is one of these or a short song (up to 2 s, so mutated lengths
+// get through too), and against the 30 s song otherwise. Filling a song
+// vector per input would cost more than the reading, so they stay allocated.
 constexpr uint64_t kShortSongFrames = 48000 * 2;
 constexpr uint64_t kDefaultFrames = 48000 * 30;
+constexpr uint64_t kLongestSongFrames = 48000 * 20 * 60;
+constexpr size_t kMostSongs = 4;
+
+std::vector<std::vector<float>> knownSongs()
+{
+    std::vector<std::vector<float>> songs;
+    songs.emplace_back(kDefaultFrames * 2, 0.0f);
+    const char* listed = std::getenv("FUZZ_SONG_FRAMES");
+    std::string text = listed != nullptr ? listed : "";
+    size_t at = 0;
+    while (at < text.size() && songs.size() < kMostSongs) {
+        const size_t comma = std::min(text.find(',', at), text.size());
+        const uint64_t frames = std::strtoull(text.substr(at, comma - at).c_str(), nullptr, 10);
+        if (frames > kShortSongFrames && frames <= kLongestSongFrames && frames != kDefaultFrames)
+            songs.emplace_back(frames * 2, 0.0f);
+        at = comma + 1;
+    }
+    return songs;
+}
+
+const std::vector<float>& songFor(uint64_t frames)
+{
+    static const std::vector<std::vector<float>> known = knownSongs();
+    static std::vector<float> shortSong;
+    if (frames <= kShortSongFrames) {
+        shortSong.resize(frames * 2);
+        return shortSong;
+    }
+    for (const std::vector<float>& song : known)
+        if (song.size() == frames * 2)
+            return song;
+    return known.front();
+}
 
 std::filesystem::path scratchFile(const char* role)
 {
@@ -99,17 +135,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const std::filesystem::path input = scratchFile("input");
     static const std::filesystem::path rewritten = scratchFile("rewritten");
-    static const std::vector<float> defaultSong(kDefaultFrames * 2, 0.0f);
-    static std::vector<float> shortSong;
-
     std::vector<uint8_t> bytes(data, data + size);
     fillChecksumIfZero(bytes);
     writeAll(input, bytes);
 
-    const uint64_t inputFrames = size >= 24 ? loadU64(bytes.data() + 16) : kDefaultFrames;
-    if (inputFrames <= kShortSongFrames)
-        shortSong.resize(inputFrames * 2);
-    const std::vector<float>& song = inputFrames <= kShortSongFrames ? shortSong : defaultSong;
+    const std::vector<float>& song = songFor(size >= 24 ? loadU64(bytes.data() + 16) : kDefaultFrames);
     const uint64_t frames = song.size() / 2;
 
     Analysis out;
