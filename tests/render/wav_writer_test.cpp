@@ -115,6 +115,18 @@ TEST_F(WavWriter, HeaderDescribesStereo48kHzIntegerPcm)
     }
 }
 
+TEST_F(WavWriter, WritesUnderFolderAndFileNamesBeyondAscii)
+{
+    // Users' music folders are often named "Música"; the name must reach the OS intact.
+    const fs::path subfolder = folder / fs::path(u8"Música ñandú");
+    fs::create_directories(subfolder);
+    const fs::path path = subfolder / fs::path(u8"canción-日本.wav");
+    writeWav(path, plan, {{SectionKind::Start, 0, 10}}, 16, kNoTick);
+    ASSERT_TRUE(fs::exists(path));
+    EXPECT_EQ(fs::file_size(path), 44u + 10 * 4);
+    EXPECT_EQ(fs::directory_iterator(subfolder)->path().filename(), path.filename());
+}
+
 TEST_F(WavWriter, SamplesAreGainedClippedSymmetricallyAndRoundedHalvesAwayFromZero)
 {
     struct Case {
