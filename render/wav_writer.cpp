@@ -113,8 +113,8 @@ void quantise(const float* in, int64_t samples, float gain, float* clipped, int3
     }
 }
 
-// Little-endian, Bytes per sample. Each store writes 4 bytes and the next
-// one overwrites the spare, so the destination needs 1 byte of slack.
+// Little-endian, Bytes per sample. At 24 bits each store writes 4 bytes and
+// the next one overwrites the spare, so the destination needs 1 byte of slack.
 template <int Bytes>
 uint8_t* pack(const int32_t* in, int64_t samples, uint8_t* out)
 {
@@ -122,7 +122,7 @@ uint8_t* pack(const int32_t* in, int64_t samples, uint8_t* out)
         const uint32_t q = static_cast<uint32_t>(in[k]);
         const uint8_t bytes[4] = {static_cast<uint8_t>(q), static_cast<uint8_t>(q >> 8),
                                   static_cast<uint8_t>(q >> 16), static_cast<uint8_t>(q >> 24)};
-        std::memcpy(out, bytes, 4);
+        std::memcpy(out, bytes, Bytes == 3 ? 4 : 2);
         out += Bytes;
     }
     return out;
@@ -144,7 +144,7 @@ uint8_t* convertFrames(const float* in, int64_t frames, float gain, BlockScratch
 
 struct WavStream {
     std::ofstream file;
-    std::array<uint8_t, kBufferBytes + 1> buffer;  // + the packer's slack byte
+    std::vector<uint8_t> buffer = std::vector<uint8_t>(kBufferBytes + 1);  // + the packer's slack byte
     size_t used = 0;
 
     void write(const uint8_t* data, size_t size)

@@ -266,7 +266,11 @@ TEST_F(WavWriter, SamplesFollowTheFrameRuleForAnySegmentList)
     song = distinctSong(10 * 48000, 3, 1.5f);
     prepareRender(plan, song, cutRecord(1, 2.5, 4), 0.1);
     ASSERT_LT(plan.gain, 1.0f);
-    std::vector<Segment> segments = joinSegments(plan);
+    // First, 4095 + 4095 + 2 frames that fill the 16-bit buffer to its last byte.
+    std::vector<Segment> segments = {{SectionKind::Start, 1, 4095}, {SectionKind::Start, 1, 4095},
+                                     {SectionKind::Start, 1, 2}};
+    const std::vector<Segment> join = joinSegments(plan);
+    segments.insert(segments.end(), join.begin(), join.end());
     for (int k = 0; k < 12; ++k)
         segments.push_back({SectionKind::Start, 1 + k, 3000});
     segments.push_back({SectionKind::Loop, sectionLength(plan, SectionKind::Loop) - 5000, 5000});
