@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>
@@ -81,19 +82,30 @@ void writeWav(const fs::path& path, const std::vector<float>& stereo)
 
 std::string quoted(const fs::path& path)
 {
-    return "\"" + path.string() + "\"";
+    std::string text = "\"";
+    text.append(path.string());
+    text.append("\"");
+    return text;
+}
+
+std::string joined(std::initializer_list<std::string> parts)
+{
+    std::string text;
+    for (const std::string& part : parts)
+        text.append(part);
+    return text;
 }
 
 // The program's decoder command line, both outputs.
 double timeDecoder(const fs::path& decoder, const fs::path& song, const fs::path& work)
 {
-    const std::string command =
-        quoted(decoder) +
-        " -hide_banner -loglevel error -nostdin -threads 1 -filter_threads 1 -protocol_whitelist file,pipe -i " +
-        quoted(song) +
-        " -map 0:a:0 -vn -sn -dn -t 1200.02 -ac 2 -ar 48000 -f f32le -c:a pcm_f32le pipe:1 -map 0:a:0 -vn -sn -dn"
-        " -t 1200.02 -ac 1 -ar 22050 -af aresample=filter_size=64:phase_shift=10 -f f32le -c:a pcm_f32le -y " +
-        quoted(work / "mono.f32") + " > " + quoted(work / "decoded.f32") + " 2> " + quoted(work / "decoder.log");
+    const std::string command = joined(
+        {quoted(decoder),
+         " -hide_banner -loglevel error -nostdin -threads 1 -filter_threads 1 -protocol_whitelist file,pipe -i ",
+         quoted(song),
+         " -map 0:a:0 -vn -sn -dn -t 1200.02 -ac 2 -ar 48000 -f f32le -c:a pcm_f32le pipe:1 -map 0:a:0 -vn -sn -dn"
+         " -t 1200.02 -ac 1 -ar 22050 -af aresample=filter_size=64:phase_shift=10 -f f32le -c:a pcm_f32le -y ",
+         quoted(work / "mono.f32"), " > ", quoted(work / "decoded.f32"), " 2> ", quoted(work / "decoder.log")});
     int status = 0;
     const double seconds = secondsOf([&] { status = std::system(command.c_str()); });
     return status == 0 ? seconds : -1.0;
@@ -101,8 +113,8 @@ double timeDecoder(const fs::path& decoder, const fs::path& song, const fs::path
 
 bool encodeMp3(const fs::path& decoder, const fs::path& wav, const fs::path& mp3)
 {
-    const std::string command = quoted(decoder) + " -hide_banner -loglevel error -nostdin -y -i " + quoted(wav) +
-                                " -c:a libmp3lame -b:a 192k " + quoted(mp3);
+    const std::string command = joined({quoted(decoder), " -hide_banner -loglevel error -nostdin -y -i ", quoted(wav),
+                                        " -c:a libmp3lame -b:a 192k ", quoted(mp3)});
     return std::system(command.c_str()) == 0;
 }
 

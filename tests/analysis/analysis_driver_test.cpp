@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <memory>
@@ -94,6 +98,52 @@ Activations pulse(double seconds, int beats)
 Spectrogram flatSpectrogram(size_t frames)
 {
     return {frames, std::vector<float>(frames * kMelBands, 1.0f)};
+}
+
+// The demo song fixture (16-bit stereo at 44.1 kHz) in the two forms the
+// analysis takes. Plain resampling is enough here: 48 kHz by linear
+// interpolation, 22 050 Hz mono by averaging sample pairs.
+DrumSong readDemoSong(const std::filesystem::path& wav)
+{
+    std::ifstream in(wav, std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto u16 = [&](size_t at) { return static_cast<uint32_t>(bytes[at] | bytes[at + 1] << 8); };
+    const auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
+    size_t at = 12;
+    while (at + 8 <= bytes.size() && std::memcmp(&bytes[at], "data", 4) != 0)
+        at += 8 + u32(at + 4);
+    if (at + 8 > bytes.size() || u16(22) != 2 || u32(24) != 44100 || u16(34) != 16)
+        throw std::runtime_error("unexpected demo song format");
+    const size_t frames = std::min<size_t>(u32(at + 4), bytes.size() - at - 8) / 4;
+    const auto sample = [&](size_t frame, size_t channel) {
+        return static_cast<float>(static_cast<int16_t>(u16(at + 8 + 4 * frame + 2 * channel))) / 32768.0f;
+    };
+    DrumSong song;
+    const size_t frames48 = frames * 48000 / 44100;
+    song.stereo.resize(2 * frames48);
+    for (size_t i = 0; i < frames48; ++i) {
+        const double position = static_cast<double>(i) * 44100.0 / 48000.0;
+        const size_t k = std::min(static_cast<size_t>(position), frames - 2);
+        const float weight = static_cast<float>(position - static_cast<double>(k));
+        for (size_t c = 0; c < 2; ++c)
+            song.stereo[2 * i + c] = sample(k, c) * (1.0f - weight) + sample(k + 1, c) * weight;
+    }
+    song.mono.resize(frames / 2);
+    for (size_t n = 0; n < song.mono.size(); ++n)
+        song.mono[n] = 0.25f * (sample(2 * n, 0) + sample(2 * n, 1) + sample(2 * n + 1, 0) + sample(2 * n + 1, 1));
+    return song;
+}
+
+std::vector<double> demoBarStarts(const std::filesystem::path& list)
+{
+    std::ifstream in(list);
+    std::vector<double> starts;
+    double time = 0.0;
+    int barStart = 0;
+    while (in >> time >> barStart)
+        if (barStart == 1)
+            starts.push_back(time);
+    return starts;
 }
 
 } // namespace
@@ -333,5 +383,28 @@ TEST(AnalysisDriver, CancellationInEveryStepLeavesNoEngineLoaded)
         });
         EXPECT_EQ(error, kCancelledMessage);
         EXPECT_FALSE(runtimeHeld());
+    }
+}
+
+TEST(AnalysisDriver, DemoSongLoopsCutOnBarStarts)
+{
+    const std::filesystem::path fixtures = TAMREL_FIXTURE_DIR;
+    const DrumSong song = readDemoSong(fixtures / "demo.wav");
+    const std::vector<double> barStarts = demoBarStarts(fixtures / "demo.beats.txt");
+    ASSERT_FALSE(barStarts.empty());
+    const auto nearBarStart = [&](double t) {
+        return std::any_of(barStarts.begin(), barStarts.end(), [&](double b) { return std::abs(b - t) < 0.03; });
+    };
+
+    const Analysis a = analyseOnJobThread(song.stereo, song.mono, noTick, [](int32_t, const std::string&) {});
+    EXPECT_FALSE(runtimeHeld());
+    EXPECT_GE(a.beats.size(), 150u);
+    EXPECT_FALSE(a.connections.empty());
+    ASSERT_FALSE(a.loops.empty());
+    for (const Loop& l : a.loops) {
+        EXPECT_EQ(a.beats[l.startBeat].phase, 0);
+        EXPECT_EQ(a.beats[l.endBeat].phase, 0);
+        EXPECT_TRUE(nearBarStart(l.start)) << l.start;
+        EXPECT_TRUE(nearBarStart(l.end)) << l.end;
     }
 }
