@@ -5,10 +5,21 @@
 namespace platform {
 namespace {
 
+// Time granted to the helpers of a child that just ended (a console host, for
+// one) to let go of the files it was given, before a new run replaces them.
+constexpr int kSharingRetries = 40;
+constexpr DWORD kSharingRetryMs = 50;
+
 HANDLE openInheritable(const wchar_t* path, DWORD access, DWORD share, DWORD disposition, DWORD attributes)
 {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    return CreateFileW(path, access, share, &inherit, disposition, attributes, nullptr);
+    HANDLE handle = CreateFileW(path, access, share, &inherit, disposition, attributes, nullptr);
+    for (int retry = 0; handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION &&
+                        retry < kSharingRetries; ++retry) {
+        Sleep(kSharingRetryMs);
+        handle = CreateFileW(path, access, share, &inherit, disposition, attributes, nullptr);
+    }
+    return handle;
 }
 
 void closeAll(std::initializer_list<HANDLE> handles)

@@ -34,8 +34,9 @@ TEST(IniFile, WritesTheSystemsBytes)
         {u"[Orvane]\r\nSource=a\r\n", u"Orvane", u"Start", u"2", u"[Orvane]\r\nSource=a\r\nStart=2\r\n"},
         {u"[Orvane]\r\nStart=1\r\nEnd=2\r\n", u"Orvane", u"Start", u"9", u"[Orvane]\r\nStart=9\r\nEnd=2\r\n"},
         {u"[orvane]\r\nSTART=1\r\n", u"Orvane", u"start", u"ñ", u"[orvane]\r\nSTART=ñ\r\n"},
-        {u"[A]\r\nx=1\r\n\r\n[Orvane]\r\nStart=1\r\n", u"A", u"y", u"2",
-         u"[A]\r\nx=1\r\ny=2\r\n\r\n[Orvane]\r\nStart=1\r\n"},
+        {u"[A]\r\nx=1\r\n[Orvane]\r\nStart=1\r\n", u"A", u"y", u"2",
+         u"[A]\r\nx=1\r\ny=2\r\n[Orvane]\r\nStart=1\r\n"},
+        {u"[A]\r\nx=1\r\n", u"Orvane", u"Start", u"2", u"[A]\r\nx=1\r\n[Orvane]\r\nStart=2\r\n"},
         {u"[Orvane]\r\nStart=1\r\n", u"Orvane", u"Output", u"C:\\Music\\Tamrel Loops",
          u"[Orvane]\r\nStart=1\r\nOutput=C:\\Music\\Tamrel Loops\r\n"},
     };

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <shellapi.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include "app/utf.h"
 #include "audio/decoder.h"
