@@ -73,6 +73,10 @@ ChildProcess startChildProcess(const ChildLaunch& launch)
     if (pid == 0) {
         // The report pipe closes on a successful exec; otherwise it carries errno.
         if (::dup2(input, 0) >= 0 && ::dup2(output, 1) >= 0 && ::dup2(error, 2) >= 0 && ::chdir(folder) == 0) {
+            // Files other threads opened without close-on-exec stay with us.
+            const unsigned keep = static_cast<unsigned>(report[1]);
+            if (keep > 3) ::close_range(3, keep - 1, 0);
+            ::close_range(keep + 1, ~0U, 0);
             ::setpriority(PRIO_PROCESS, 0, ::getpriority(PRIO_PROCESS, 0) + kNiceIncrement);
             ::execv(program, argv.data());
         }
