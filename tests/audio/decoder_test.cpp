@@ -175,13 +175,16 @@ TEST_F(Decoder, AnalysisAudioKeepsWholeSamplesOnly)
 
 TEST_F(Decoder, DecodesEveryDemoFormat)
 {
+    // Every encoding lasts as long as the lossless original, give or take codec padding.
+    const double seconds = decodeSong(fixtureDir() / "demo.wav").size() / 2.0 / 48000;
+    EXPECT_GT(seconds, 20.0);
     for (const char* extension : {"wav", "mp3", "flac", "ogg", "m4a", "aac", "opus", "wma"}) {
         SCOPED_TRACE(extension);
         const auto song = fixtureDir() / (std::string("demo.") + extension);
         const std::string before = testsupport::readBytes(song);
         const std::vector<float> audio = decodeSong(song);
-        EXPECT_NEAR(audio.size() / 2.0 / 48000, 96.0, 0.1);
-        EXPECT_NEAR(readAnalysisAudio().size() / 22050.0, 96.0, 0.1);
+        EXPECT_NEAR(audio.size() / 2.0 / 48000, seconds, 0.1);
+        EXPECT_NEAR(readAnalysisAudio().size() / 22050.0, seconds, 0.1);
         EXPECT_EQ(testsupport::readBytes(song), before);
     }
 }
