@@ -57,8 +57,12 @@ ChildProcess startChildProcess(const ChildLaunch& launch)
     startup.hStdError = error;
     PROCESS_INFORMATION process{};
     std::wstring commandLine = launch.commandLine;  // CreateProcessW may write into it
+    // No console at all rather than a hidden one: a console host would be
+    // started beside the child, inherit the redirected files and may hold them
+    // after the child has ended, so the next run could neither replace nor
+    // delete them. With its standard handles redirected the child needs none.
     const BOOL started = CreateProcessW(launch.program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW | BELOW_NORMAL_PRIORITY_CLASS, nullptr,
+                                        DETACHED_PROCESS | BELOW_NORMAL_PRIORITY_CLASS, nullptr,
                                         launch.workingFolder.c_str(), &startup, &process);
     closeAll({output, error, input});
     if (!started) return child;
