@@ -1,0 +1,38 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "app/settings.h"
+#include "support/run_program.h"
+
+namespace {
+
+// The installed program, run as a user would: whatever the outcome, no work
+// folder is left behind in the temporary folder.
+TEST(Program, LeavesNoWorkFolderBehind)
+{
+    const auto program = installFolder().parent_path() / "install" / "TamrelOrvane.exe";
+    ASSERT_TRUE(std::filesystem::exists(program));
+    testsupport::TempFolder root("program");
+    const auto tmp = root.path / "tmp";
+    const auto out = root.path / "out";
+    std::filesystem::create_directories(tmp);
+    std::filesystem::create_directories(out);
+
+    wchar_t saved[32768] = {};
+    const bool hadTmp = GetEnvironmentVariableW(L"TMP", saved, 32768) > 0;
+    SetEnvironmentVariableW(L"TMP", tmp.c_str());
+    const std::vector<std::pair<std::vector<std::filesystem::path>, int>> runs = {
+        {{}, 1},
+        {{"--verify", root.path / "missing.mp3", out}, 1},
+        {{"--verify", root.path / "missing.mp3"}, 1},
+    };
+    for (const auto& [args, exitCode] : runs) {
+        EXPECT_EQ(testsupport::runProgram(program, args, out), exitCode);
+        EXPECT_TRUE(std::filesystem::is_empty(tmp));
+    }
+    SetEnvironmentVariableW(L"TMP", hadTmp ? saved : nullptr);
+    EXPECT_FALSE(std::filesystem::exists(out / "verification.txt"));
+}
+
+} // namespace
