@@ -30,3 +30,8 @@ foreach(dir IN ITEMS ${TAMREL_INSTALL_DIR} ${TAMREL_TESTS_BIN_DIR})
     message(WARNING "ONNX Runtime missing at ${TAMREL_RUNTIME_SOURCE}: run scripts/setup.sh")
   endif()
 endforeach()
+
+# The user's help page, opened from the window's help command.
+foreach(dir IN ITEMS ${TAMREL_INSTALL_DIR} ${TAMREL_TESTS_BIN_DIR})
+  configure_file(${CMAKE_SOURCE_DIR}/app/resources/LEEME.html ${dir}/LEEME.html COPYONLY)
+endforeach()

@@ -8,5 +8,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Tests of this tree run under Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+# Tests of this tree run under Wine, in a prefix of this build tree's own so
+# that trees tested side by side never share (or wait on) one Wine server.
+set(CMAKE_CROSSCOMPILING_EMULATOR env TAMREL_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix
+    ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)

@@ -1,0 +1,294 @@
+#include "tools/demo_song/song_synth.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <numbers>
+#include <stdexcept>
+
+namespace {
+
+constexpr int SampleRate = 44100;
+constexpr double TwoPi = 2.0 * std::numbers::pi;
+// Time after the last beat's period for the instruments to ring out.
+constexpr double TailSeconds = 1.5;
+// The mix is scaled so that its loudest sample sits here, safely below 0.9.
+constexpr double TargetPeak = 0.8;
+
+// xorshift64*: tiny, fast, and the same sequence on every platform.
+struct Noise {
+    uint64_t state = 0x9E3779B97F4A7C15ull;
+    double next()
+    {
+        state ^= state >> 12;
+        state ^= state << 25;
+        state ^= state >> 27;
+        const uint64_t r = state * 0x2545F4914F6CDD1Dull;
+        return static_cast<double>(r >> 11) / 4503599627370496.0 - 1.0; // [-1, 1)
+    }
+};
+
+struct Mix {
+    std::vector<double> left, right;
+    void add(size_t i, double value, double pan) // pan -1 (left) .. 1 (right)
+    {
+        if (i >= left.size())
+            return;
+        left[i] += value * (1.0 - pan) * 0.5;
+        right[i] += value * (1.0 + pan) * 0.5;
+    }
+};
+
+double midiHz(int note) { return 440.0 * std::pow(2.0, (note - 69) / 12.0); }
+
+struct Chord {
+    std::array<int, 3> notes; // MIDI
+    int bass;                 // MIDI
+};
+
+// Two four-bar progressions in A minor: section A and section B.
+constexpr std::array<Chord, 4> ProgressionA{{{{57, 60, 64}, 45}, {{57, 60, 65}, 41}, {{55, 60, 64}, 48}, {{55, 59, 62}, 43}}};
+constexpr std::array<Chord, 4> ProgressionB{{{{57, 62, 65}, 38}, {{58, 62, 65}, 46}, {{57, 60, 65}, 41}, {{56, 59, 64}, 40}}};
+
+enum class Section { Intro, A, B, Outro };
+
+struct Bar {
+    Section section;
+    int chordIndex;
+};
+
+Section sectionOfBar(const SongShape& shape, int bar, int barCount)
+{
+    if (!shape.arranged)
+        return (bar / 8) % 2 == 0 ? Section::A : Section::B;
+    if (bar < 4)
+        return Section::Intro;
+    if (bar >= barCount - 4)
+        return Section::Outro;
+    return ((bar - 4) / 8) % 2 == 0 ? Section::A : Section::B;
+}
+
+const Chord& chordOf(const Bar& bar)
+{
+    const auto& progression = bar.section == Section::B ? ProgressionB : ProgressionA;
+    return progression[static_cast<size_t>(bar.chordIndex % 4)];
+}
+
+size_t sampleAt(double seconds) { return static_cast<size_t>(std::lround(seconds * SampleRate)); }
+
+void addKick(Mix& mix, size_t start, Noise& noise)
+{
+    double phase = 0.0;
+    const size_t length = sampleAt(0.4);
+    for (size_t n = 0; n < length; ++n) {
+        const double t = static_cast<double>(n) / SampleRate;
+        phase += TwoPi * (48.0 + 110.0 * std::exp(-t / 0.03)) / SampleRate;
+        double v = std::sin(phase) * std::exp(-t / 0.16);
+        if (t < 0.003)
+            v += 0.5 * noise.next() * (1.0 - t / 0.003);
+        mix.add(start + n, 0.9 * v, 0.0);
+    }
+}
+
+void addSnare(Mix& mix, size_t start, Noise& noise)
+{
+    double slow = 0.0, fast = 0.0;
+    const size_t length = sampleAt(0.25);
+    for (size_t n = 0; n < length; ++n) {
+        const double t = static_cast<double>(n) / SampleRate;
+        const double white = noise.next();
+        fast += 0.6 * (white - fast);  // crude band-pass: difference of two low-passes
+        slow += 0.05 * (white - slow);
+        const double body = std::sin(TwoPi * 185.0 * t) * std::exp(-t / 0.05);
+        const double v = 0.9 * (fast - slow) * std::exp(-t / 0.07) + 0.4 * body;
+        mix.add(start + n, 0.55 * v, -0.15);
+    }
+}
+
+void addHat(Mix& mix, size_t start, Noise& noise)
+{
+    double previous = 0.0;
+    const size_t length = sampleAt(0.08);
+    for (size_t n = 0; n < length; ++n) {
+        const double t = static_cast<double>(n) / SampleRate;
+        const double white = noise.next();
+        const double high = white - previous; // first difference: mostly high frequencies
+        previous = white;
+        mix.add(start + n, 0.3 * high * std::exp(-t / 0.018), 0.3);
+    }
+}
+
+// A soft, slightly bright wave: the first six harmonics at 1/n.
+std::vector<double> padTable()
+{
+    std::vector<double> table(4096);
+    for (size_t i = 0; i < table.size(); ++i) {
+        const double x = TwoPi * static_cast<double>(i) / static_cast<double>(table.size());
+        for (int h = 1; h <= 6; ++h)
+            table[i] += std::sin(h * x) / h;
+    }
+    return table;
+}
+
+double lookup(const std::vector<double>& table, double phase) // phase in cycles
+{
+    const double position = (phase - std::floor(phase)) * static_cast<double>(table.size());
+    const size_t i = static_cast<size_t>(position) % table.size();
+    const double frac = position - std::floor(position);
+    return table[i] + frac * (table[(i + 1) % table.size()] - table[i]);
+}
+
+// Slow attack so chord changes never compete with the drums for an onset.
+void addPad(Mix& mix, const std::vector<double>& table, const Chord& chord, size_t start, size_t length, double level)
+{
+    const size_t release = sampleAt(0.3);
+    for (int note : chord.notes) {
+        const double hz = midiHz(note);
+        const double detune = std::pow(2.0, 4.0 / 1200.0);
+        for (size_t n = 0; n < length + release; ++n) {
+            const double t = static_cast<double>(n) / SampleRate;
+            double envelope = std::min(1.0, t / 0.25);
+            if (n >= length)
+                envelope *= 1.0 - static_cast<double>(n - length) / static_cast<double>(release);
+            const double l = lookup(table, hz / detune * t);
+            const double r = lookup(table, hz * detune * t);
+            if (start + n < mix.left.size()) {
+                mix.left[start + n] += level * envelope * l;
+                mix.right[start + n] += level * envelope * r;
+            }
+        }
+    }
+}
+
+void addBass(Mix& mix, int note, size_t start, size_t length)
+{
+    const double hz = midiHz(note);
+    const size_t release = sampleAt(0.03);
+    for (size_t n = 0; n < length; ++n) {
+        const double t = static_cast<double>(n) / SampleRate;
+        double envelope = std::min(1.0, t / 0.005) * (0.6 + 0.4 * std::exp(-t / 0.2));
+        if (n + release > length)
+            envelope *= static_cast<double>(length - n) / static_cast<double>(release);
+        const double v = std::sin(TwoPi * hz * t) + 0.3 * std::sin(TwoPi * 2.0 * hz * t);
+        mix.add(start + n, 0.35 * envelope * v, 0.0);
+    }
+}
+
+void putLittleEndian(std::ofstream& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+} // namespace
+
+SongShape demoShape()
+{
+    SongShape shape;
+    shape.bpm = 120.0;
+    shape.meter = 4;
+    shape.firstBeat = 0.5;
+    shape.arranged = true;
+    // 48 bars of 4 beats at 0.5 s, then the tail.
+    shape.seconds = shape.firstBeat + 48 * 4 * 0.5 + TailSeconds;
+    return shape;
+}
+
+SynthSong synthSong(const SongShape& shape)
+{
+    if (!(shape.bpm >= 20.0 && shape.bpm <= 400.0) || shape.meter < 1 || shape.meter > 16 || shape.firstBeat < 0.0)
+        throw std::runtime_error("demo_song: bpm must be 20..400 and meter 1..16");
+    const double period = 60.0 / shape.bpm;
+    // Every beat's whole period fits before the tail.
+    const double lastEnd = shape.seconds - TailSeconds;
+    const int beatCount = static_cast<int>(std::floor((lastEnd - shape.firstBeat) / period + 1e-9));
+    if (beatCount < shape.meter)
+        throw std::runtime_error("demo_song: the song is too short for one bar");
+
+    SynthSong song;
+    song.sampleRate = SampleRate;
+    for (int i = 0; i < beatCount; ++i)
+        song.beats.push_back({shape.firstBeat + i * period, i % shape.meter == 0});
+
+    const size_t frames = sampleAt(shape.seconds);
+    Mix mix{std::vector<double>(frames), std::vector<double>(frames)};
+    Noise noise;
+    const auto table = padTable();
+    const int barCount = (beatCount + shape.meter - 1) / shape.meter;
+
+    for (int i = 0; i < beatCount; ++i) {
+        const size_t at = sampleAt(song.beats[static_cast<size_t>(i)].time);
+        const int inBar = i % shape.meter;
+        if (inBar == 0)
+            addKick(mix, at, noise);
+        else if (inBar % 2 == 1)
+            addSnare(mix, at, noise);
+        addHat(mix, at, noise);
+    }
+    for (int b = 0; b < barCount; ++b) {
+        const int firstBeat = b * shape.meter;
+        const int beatsInBar = std::min(shape.meter, beatCount - firstBeat);
+        const size_t start = sampleAt(shape.firstBeat + firstBeat * period);
+        const size_t length = sampleAt(beatsInBar * period);
+        const Bar bar{sectionOfBar(shape, b, barCount), b % 4};
+        const Chord& chord = chordOf(bar);
+        const bool quiet = bar.section == Section::Intro || bar.section == Section::Outro;
+        addPad(mix, table, chord, start, length, quiet ? 0.05 : 0.035);
+        if (!quiet)
+            addBass(mix, chord.bass, start, length);
+    }
+
+    double peak = 0.0;
+    for (size_t i = 0; i < frames; ++i)
+        peak = std::max({peak, std::abs(mix.left[i]), std::abs(mix.right[i])});
+    const double gain = peak > 0.0 ? TargetPeak / peak : 1.0;
+    song.samples.resize(frames * 2);
+    for (size_t i = 0; i < frames; ++i) {
+        song.samples[2 * i] = static_cast<float>(mix.left[i] * gain);
+        song.samples[2 * i + 1] = static_cast<float>(mix.right[i] * gain);
+    }
+    return song;
+}
+
+void writeSongWav(const std::filesystem::path& path, const SynthSong& song)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw std::runtime_error("demo_song: cannot write " + path.string());
+    const uint32_t dataBytes = static_cast<uint32_t>(song.samples.size() * 2);
+    out.write("RIFF", 4);
+    putLittleEndian(out, 36 + dataBytes, 4);
+    out.write("WAVEfmt ", 8);
+    putLittleEndian(out, 16, 4);                                       // fmt chunk size
+    putLittleEndian(out, 1, 2);                                        // PCM
+    putLittleEndian(out, 2, 2);                                        // channels
+    putLittleEndian(out, static_cast<uint32_t>(song.sampleRate), 4);
+    putLittleEndian(out, static_cast<uint32_t>(song.sampleRate) * 4, 4); // bytes per second
+    putLittleEndian(out, 4, 2);                                        // block align
+    putLittleEndian(out, 16, 2);                                       // bits per sample
+    out.write("data", 4);
+    putLittleEndian(out, dataBytes, 4);
+    for (float sample : song.samples) {
+        const double clipped = std::clamp(static_cast<double>(sample), -1.0, 1.0);
+        const auto value = static_cast<int16_t>(std::lround(clipped * 32767.0));
+        putLittleEndian(out, static_cast<uint16_t>(value), 2);
+    }
+    if (!out.flush())
+        throw std::runtime_error("demo_song: cannot write " + path.string());
+}
+
+void writeBeatList(const std::filesystem::path& path, const SynthSong& song)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw std::runtime_error("demo_song: cannot write " + path.string());
+    for (const GridBeat& beat : song.beats) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%.6f\t%d\n", beat.time, beat.downbeat ? 1 : 0);
+        out << line;
+    }
+    if (!out.flush())
+        throw std::runtime_error("demo_song: cannot write " + path.string());
+}

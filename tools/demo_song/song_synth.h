@@ -1,0 +1,41 @@
+// Synthesises test songs with a known beat grid: a drum kit that marks every
+// beat with a broadband onset (kick on downbeats, snare on the off-beats of the
+// bar, closed hi-hat on every beat), a bass note on each downbeat and soft
+// sustained chords that change on downbeats. Deterministic: the only noise
+// comes from a fixed-seed generator.
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct SongShape {
+    double seconds = 96.0;    // total length of the file
+    double bpm = 120.0;
+    int meter = 4;            // beats per bar
+    double firstBeat = 0.5;   // time of the first downbeat, in seconds
+    bool arranged = false;    // intro / A / B / A / B / A / outro, else A and B alternate
+};
+
+struct GridBeat {
+    double time = 0.0;        // seconds
+    bool downbeat = false;
+};
+
+struct SynthSong {
+    int sampleRate = 44100;
+    std::vector<float> samples;   // interleaved stereo, peak below 0.9
+    std::vector<GridBeat> beats;
+};
+
+// The demo song: 48 bars of 4/4 at 120 BPM (96 s of music) with sections.
+SongShape demoShape();
+
+// Throws std::runtime_error for a shape that cannot hold one bar.
+SynthSong synthSong(const SongShape& shape);
+
+// 16-bit PCM WAV with the canonical 44-byte header.
+void writeSongWav(const std::filesystem::path& path, const SynthSong& song);
+
+// One line per beat: time with 6 decimals, a tab, 1 for a downbeat else 0.
+void writeBeatList(const std::filesystem::path& path, const SynthSong& song);
