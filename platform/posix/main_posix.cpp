@@ -1,7 +1,6 @@
-#include <cstdio>
+#include "app/program.h"
 
-int main()
+int main(int argc, char** argv)
 {
-    std::fputs("La ventana forma parte de la version para Windows.\n", stderr);
-    return 1;
+    return runProgram([argc, argv] { return std::vector<std::filesystem::path>(argv, argv + argc); });
 }

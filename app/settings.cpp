@@ -1,0 +1,61 @@
+#include "app/settings.h"
+
+#include <fstream>
+#include <stdexcept>
+
+#include "app/utf.h"
+#include "platform/ini_file.h"
+#include "platform/known_folders.h"
+
+std::filesystem::path workFolder;
+std::filesystem::path settingsFile;
+std::filesystem::path outputFolder;
+
+namespace {
+
+constexpr std::u16string_view kSection = u"Preferences";
+constexpr std::u16string_view kOutputKey = u"Output";
+
+std::u16string toUtf16(const std::filesystem::path& path) { return utf8ToUtf16(pathToUtf8(path)); }
+std::filesystem::path fromUtf16(const std::u16string& text) { return pathFromUtf8(utf16ToUtf8(text)); }
+
+} // namespace
+
+void loadSettings()
+{
+    workFolder = platform::createUniqueWorkFolder();
+
+    const auto appData = platform::localAppDataFolder();
+    if (!appData)
+        throw std::runtime_error("No se encontro la carpeta de usuario.");
+    const std::filesystem::path settingsFolder = *appData / "Tamrel" / "Orvane";
+    settingsFile = settingsFolder / "settings.ini";
+    std::filesystem::create_directories(settingsFolder);
+
+    const std::filesystem::path defaultOutput = platform::musicFolder().value_or(settingsFolder) / "Tamrel Loops";
+
+    // The byte-order mark makes every later write store UTF-16 text.
+    if (!std::filesystem::exists(settingsFile))
+        std::ofstream(settingsFile, std::ios::binary).write("\xFF\xFE", 2);
+
+    outputFolder = fromUtf16(platform::readIniString(settingsFile, kSection, kOutputKey, toUtf16(defaultOutput)));
+}
+
+std::filesystem::path installFolder()
+{
+    const auto executable = platform::executablePath();
+    if (!executable)
+        throw std::runtime_error("Ruta de instalacion demasiado larga.");
+    return executable->parent_path();
+}
+
+void storeOutputFolder(const std::filesystem::path& folder)
+{
+    outputFolder = folder;
+    platform::writeIniString(settingsFile, kSection, kOutputKey, toUtf16(folder));
+}
+
+std::u16string readIniValue(const std::filesystem::path& iniFile, const std::u16string& key)
+{
+    return platform::readIniString(iniFile, u"Orvane", key, u"");
+}

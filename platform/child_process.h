@@ -1,0 +1,55 @@
+// Starting a helper program with its standard streams redirected to files,
+// and supervising it. One header, two implementations.
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+using NativeString = std::filesystem::path::string_type;
+
+// Everything needed to start the child. Windows hands the child one command
+// line (commandLine); POSIX hands it an argument vector (arguments), with no
+// shell in between. Callers fill both.
+struct ChildLaunch {
+    std::filesystem::path program;
+    NativeString commandLine;
+    std::vector<NativeString> arguments;  // arguments[0] is the program's name
+    std::filesystem::path workingFolder;
+    std::filesystem::path standardOutput;  // created anew
+    std::filesystem::path standardError;   // created anew
+};
+
+enum class StartStatus { Started, FilesFailed, StartFailed };
+
+// A started child (status Started) or why none was started. Standard input is
+// the null device; the child runs at below-normal priority.
+struct ChildProcess {
+    StartStatus status = StartStatus::StartFailed;
+    intptr_t id = 0;                 // process handle (Windows) or process id (POSIX)
+    std::optional<int> exitCode;     // known once the child has been reaped
+};
+
+ChildProcess startChildProcess(const ChildLaunch& launch);
+
+// Waits up to timeoutMs for the child to end. True when it ended or the wait
+// itself failed; false when the time ran out.
+bool waitForChild(ChildProcess& child, uint32_t timeoutMs);
+
+// Ends the child at once.
+void terminateChild(ChildProcess& child, int exitCode);
+
+// Waits up to timeoutMs more, releases the child and returns its exit code
+// (1 when it cannot be read).
+int finishChild(ChildProcess& child, uint32_t timeoutMs);
+
+// Milliseconds of a clock that never goes back.
+uint64_t monotonicMilliseconds();
+
+// File name of the decoder program in the installation folder.
+const char* decoderFileName();
+
+} // namespace platform

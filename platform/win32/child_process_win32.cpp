@@ -1,0 +1,96 @@
+#include "platform/child_process.h"
+
+#include <windows.h>
+
+namespace platform {
+namespace {
+
+HANDLE openInheritable(const wchar_t* path, DWORD access, DWORD share, DWORD disposition, DWORD attributes)
+{
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    return CreateFileW(path, access, share, &inherit, disposition, attributes, nullptr);
+}
+
+void closeAll(std::initializer_list<HANDLE> handles)
+{
+    for (HANDLE handle : handles)
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+}
+
+HANDLE processHandle(const ChildProcess& child)
+{
+    return reinterpret_cast<HANDLE>(child.id);
+}
+
+} // namespace
+
+ChildProcess startChildProcess(const ChildLaunch& launch)
+{
+    ChildProcess child;
+    const HANDLE output = openInheritable(launch.standardOutput.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY);
+    const HANDLE error = openInheritable(launch.standardError.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY);
+    const HANDLE input = openInheritable(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL);
+    if (output == INVALID_HANDLE_VALUE || error == INVALID_HANDLE_VALUE || input == INVALID_HANDLE_VALUE) {
+        closeAll({output, error, input});
+        child.status = StartStatus::FilesFailed;
+        return child;
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = output;
+    startup.hStdError = error;
+    PROCESS_INFORMATION process{};
+    std::wstring commandLine = launch.commandLine;  // CreateProcessW may write into it
+    const BOOL started = CreateProcessW(launch.program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW | BELOW_NORMAL_PRIORITY_CLASS, nullptr,
+                                        launch.workingFolder.c_str(), &startup, &process);
+    closeAll({output, error, input});
+    if (!started) return child;
+    CloseHandle(process.hThread);
+    child.status = StartStatus::Started;
+    child.id = reinterpret_cast<intptr_t>(process.hProcess);
+    return child;
+}
+
+bool waitForChild(ChildProcess& child, uint32_t timeoutMs)
+{
+    return WaitForSingleObject(processHandle(child), timeoutMs) != WAIT_TIMEOUT;
+}
+
+void terminateChild(ChildProcess& child, int exitCode)
+{
+    TerminateProcess(processHandle(child), static_cast<UINT>(exitCode));
+}
+
+int finishChild(ChildProcess& child, uint32_t timeoutMs)
+{
+    const HANDLE process = processHandle(child);
+    if (WaitForSingleObject(process, timeoutMs) == WAIT_TIMEOUT) {
+        // Never leave a child behind: it would keep writing into the work folder.
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, timeoutMs);
+    }
+    DWORD code = 1;
+    if (!GetExitCodeProcess(process, &code)) code = 1;
+    CloseHandle(process);
+    child.id = 0;
+    child.exitCode = static_cast<int>(code);
+    return static_cast<int>(code);
+}
+
+uint64_t monotonicMilliseconds()
+{
+    return GetTickCount64();
+}
+
+const char* decoderFileName()
+{
+    return "ffmpeg.exe";
+}
+
+} // namespace platform

@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include "app/settings.h"
+#include "app/utf.h"
+#include "audio/wav_fixture.h"
+#include "platform/ini_file.h"
+#include "support/run_program.h"
+
+namespace {
+
+std::string utf16File(std::u16string_view text)
+{
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return bytes;
+}
+
+void writeBytes(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST(SettingsFile, StoredOutputFolderHasTheSystemsExactBytesAndReadsBack)
+{
+    testsupport::TempFolder folder("settings");
+    settingsFile = folder.path / "settings.ini";
+    writeBytes(settingsFile, "\xFF\xFE");
+    const std::u16string chosen = u"D:\\Música\\Tamrel Loops ñ";
+    storeOutputFolder(pathFromUtf8(utf16ToUtf8(chosen)));
+
+    EXPECT_EQ(testsupport::readBytes(settingsFile), utf16File(u"[Preferences]\r\nOutput=" + chosen + u"\r\n"));
+    EXPECT_EQ(platform::readIniString(settingsFile, u"Preferences", u"Output", u"default"), chosen);
+
+    storeOutputFolder("E:\\otra");  // replaced in place, not added
+    EXPECT_EQ(testsupport::readBytes(settingsFile), utf16File(u"[Preferences]\r\nOutput=E:\\otra\r\n"));
+}
+
+TEST(SettingsFile, ReadIniValueReadsOnlyTheSessionSection)
+{
+    testsupport::TempFolder folder("settings");
+    const auto session = folder.path / "song.tamrelloop";
+    writeBytes(session, utf16File(u"[Preferences]\r\nOutput=wrong\r\nStart=9\r\n[Orvane]\r\nSource=C:\\música\\a.mp3\r\n"
+                                  u"Start=12.500000000\r\nEmpty=\r\n"));
+    EXPECT_EQ(readIniValue(session, u"Source"), u"C:\\música\\a.mp3");
+    EXPECT_EQ(readIniValue(session, u"Start"), u"12.500000000");
+    EXPECT_EQ(readIniValue(session, u"Empty"), u"");
+    EXPECT_EQ(readIniValue(session, u"Output"), u"");
+    EXPECT_EQ(readIniValue(folder.path / "missing.tamrelloop", u"Source"), u"");
+}
+
+} // namespace
