@@ -1,0 +1,47 @@
+#include "analysis/analysis_driver.h"
+
+#include <stdexcept>
+
+#include "analysis/analysis_steps.h"
+#include "analysis/beat_model.h"
+#include "analysis/neural_engine.h"
+#include "analysis/spectrogram.h"
+
+namespace {
+
+constexpr double kStereoRate = 48000.0;
+constexpr double kShortestSong = 20.0;
+// A millisecond of slack, so that a 20-minute song whose decoded length overshoots by a few samples passes.
+constexpr double kLongestSong = 1200.001;
+
+// The runtime library must never outlive the analysis, whichever way it ends.
+struct EngineGuard {
+    NeuralEngine& engine;
+    ~EngineGuard() { releaseEngine(engine); }
+};
+
+} // namespace
+
+Analysis analyseSong(std::span<const float> stereoAudio, std::span<const float> monoAudio,
+                     const std::filesystem::path& installFolder, const TickFn& tick, const ProgressFn& progress)
+{
+    const double duration = static_cast<double>(stereoAudio.size()) * 0.5 / kStereoRate;
+    if (duration < kShortestSong || duration > kLongestSong)
+        throw std::runtime_error("Duracion admitida: de 20 segundos a 20 minutos.");
+
+    Analysis analysis;
+    analysis.engine = kEngineNeural;
+    analysis.overview = peakOverview(stereoAudio, tick);
+
+    progress(6, "Preparando espectrograma para el modelo entrenado");
+    const Spectrogram spectrogram = logMelSpectrogram(monoAudio, tick);
+
+    progress(12, "Cargando Beat This! \xC2\xB7 CPU local");
+    NeuralEngine engine;
+    const EngineGuard guard{engine};
+    loadEngine(engine, installFolder);
+    Activations activations = runBeatModel(engine, spectrogram, tick, progress);
+
+    finishAnalysis(analysis, activations, monoAudio, spectrogram, duration, tick, progress);
+    return analysis;
+}

@@ -1,0 +1,112 @@
+#include "analysis/analysis_steps.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <stdexcept>
+
+#include "analysis/beat_connections.h"
+#include "analysis/beat_decoding.h"
+#include "analysis/beat_descriptors.h"
+#include "analysis/loop_search.h"
+
+namespace {
+
+constexpr uint64_t kOverviewTickFrames = 65536;
+constexpr size_t kHopSamples = 441;  // mono samples per spectrogram frame
+// A frame counts as silent when it and its three neighbours on each side hold no energy at all.
+constexpr size_t kGateReach = 3;
+constexpr double kSilentEnergy = 1e-9;
+constexpr float kGatedLogit = -1000.0f;
+constexpr size_t kMinBeats = 8;
+// Local tempos outside this open range are decoding accidents, not tempos.
+constexpr double kSlowestBpm = 30.0;
+constexpr double kFastestBpm = 300.0;
+
+} // namespace
+
+std::vector<float> peakOverview(std::span<const float> stereoAudio, const TickFn& tick)
+{
+    std::vector<float> overview(kOverviewSize, 0.0f);
+    const uint64_t frames = stereoAudio.size() / 2;
+    for (uint64_t i = 0; i < frames; ++i) {
+        if (i % kOverviewTickFrames == 0)
+            tick();
+        const float left = stereoAudio[2 * i];
+        const float right = stereoAudio[2 * i + 1];
+        if (!std::isfinite(left) || !std::isfinite(right))
+            throw std::runtime_error("Audio no finito.");
+        const uint64_t bucket = std::min<uint64_t>(kOverviewSize - 1, i * kOverviewSize / frames);
+        overview[bucket] = std::max({overview[bucket], std::abs(left), std::abs(right)});
+    }
+    return overview;
+}
+
+void gateSilence(Activations& activations, std::span<const float> monoAudio)
+{
+    const size_t frames = std::min(activations.beat.size(), activations.downbeat.size());
+    if (frames == 0)
+        return;
+    std::vector<double> energy(frames, 0.0);
+    for (size_t n = 0; n < monoAudio.size(); ++n) {
+        const double x = monoAudio[n];
+        energy[std::min(frames - 1, n / kHopSamples)] += x * x;
+    }
+    for (size_t j = 0; j < frames; ++j) {
+        double sum = 0.0;
+        const size_t end = std::min(frames, j + kGateReach + 1);
+        for (size_t k = j > kGateReach ? j - kGateReach : 0; k < end; ++k)
+            sum += energy[k];
+        if (sum < kSilentEnergy) {
+            activations.beat[j] = kGatedLogit;
+            activations.downbeat[j] = kGatedLogit;
+        }
+    }
+}
+
+void songTempo(Analysis& analysis)
+{
+    const std::vector<Beat>& beats = analysis.beats;
+    if (beats.empty())
+        return;
+    double confidence = 0.0;
+    for (const Beat& beat : beats)
+        confidence += beat.confidence;
+    analysis.confidence = confidence / static_cast<double>(beats.size());
+
+    std::vector<double> tempos;
+    for (const Beat& beat : beats)
+        if (beat.bpm > kSlowestBpm && beat.bpm < kFastestBpm)
+            tempos.push_back(beat.bpm);
+    if (tempos.empty()) {
+        analysis.bpm = 0.0;
+        return;
+    }
+    std::sort(tempos.begin(), tempos.end());
+    const size_t count = tempos.size();
+    analysis.bpm = tempos[count / 2];
+    analysis.bpmLow = tempos[count / 10];
+    analysis.bpmHigh = tempos[9 * count / 10];
+}
+
+void finishAnalysis(Analysis& analysis, Activations& activations, std::span<const float> monoAudio,
+                    const Spectrogram& spectrogram, double songDuration, const TickFn& tick,
+                    const ProgressFn& progress)
+{
+    gateSilence(activations, monoAudio);
+    DecodedBeats decoded = decodeBeats(activations.beat, activations.downbeat, songDuration);
+    analysis.meter = decoded.meter;
+    analysis.beats = std::move(decoded.beats);
+    if (analysis.beats.size() < kMinBeats) {
+        progress(100, "Pulso poco definido \xC2\xB7 usa los marcadores manuales");
+        return;
+    }
+    songTempo(analysis);
+    progress(78, "Comparando timbre, armonia y energia de cada beat");
+    describeBeats(monoAudio, spectrogram, analysis, tick);
+    progress(85, "Tejiendo conexiones musicales compatibles");
+    findConnections(analysis, tick);
+    progress(95, "Sincronizando loops y salida con los compases detectados");
+    findLoops(analysis, songDuration, tick);
+    progress(100, "Analisis neuronal terminado");
+}

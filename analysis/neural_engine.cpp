@@ -1,0 +1,95 @@
+#include "analysis/neural_engine.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "analysis/onnx_runtime.h"
+#include "platform/dynamic_library.h"
+
+namespace {
+
+constexpr const char* kRuntimeMissing = "No se pudo abrir ONNX Runtime incluido. Reinstala el paquete completo.";
+constexpr const char* kRuntimeTooOld = "Version incompatible del motor neuronal.";
+constexpr const char* kModelFileName = "beat_this.onnx";
+constexpr const char* kLogIdentifier = "TamrelStudio";
+
+using GetApiBaseFn = const OrtApiBase*(ORT_API_CALL*)();
+
+void unloadLibrary(NeuralEngine& engine)
+{
+    platform::freeLibrary(engine.library);
+    engine.library = nullptr;
+}
+
+void createSession(NeuralEngine& engine, const std::filesystem::path& installFolder)
+{
+    const OrtApi& api = *engine.api;
+    checkStatus(engine, api.CreateEnv(ORT_LOGGING_LEVEL_WARNING, kLogIdentifier, &engine.env));
+    checkStatus(engine, api.CreateSessionOptions(&engine.sessionOptions));
+    checkStatus(engine, api.SetIntraOpNumThreads(engine.sessionOptions, 2));
+    checkStatus(engine, api.SetInterOpNumThreads(engine.sessionOptions, 1));
+    checkStatus(engine, api.SetSessionExecutionMode(engine.sessionOptions, ORT_SEQUENTIAL));
+    checkStatus(engine, api.SetSessionGraphOptimizationLevel(engine.sessionOptions, ORT_ENABLE_ALL));
+    // Idle workers block instead of spinning, so the UI and audio threads keep their cores.
+    checkStatus(engine, api.AddSessionConfigEntry(engine.sessionOptions, "session.intra_op.allow_spinning", "0"));
+    // path::value_type is the runtime's ORTCHAR_T on every platform: wide on Windows.
+    const std::filesystem::path model = installFolder / kModelFileName;
+    checkStatus(engine, api.CreateSession(engine.env, model.c_str(), engine.sessionOptions, &engine.session));
+    checkStatus(engine, api.CreateCpuMemoryInfo(OrtArenaAllocator, OrtMemTypeDefault, &engine.memoryInfo));
+}
+
+} // namespace
+
+void loadEngine(NeuralEngine& engine, const std::filesystem::path& installFolder)
+{
+    engine = NeuralEngine{};
+    engine.library = platform::loadLibrary(installFolder / platform::runtimeLibraryName());
+    if (!engine.library)
+        throw std::runtime_error(kRuntimeMissing);
+    const auto getApiBase = reinterpret_cast<GetApiBaseFn>(platform::findSymbol(engine.library, "OrtGetApiBase"));
+    if (!getApiBase) {
+        unloadLibrary(engine);
+        throw std::runtime_error(kRuntimeMissing);
+    }
+    const OrtApiBase* base = getApiBase();
+    engine.api = base ? base->GetApi(kOrtApiVersion) : nullptr;
+    if (!engine.api) {
+        unloadLibrary(engine);
+        throw std::runtime_error(kRuntimeTooOld);
+    }
+    try {
+        createSession(engine, installFolder);
+    } catch (...) {
+        releaseEngine(engine);
+        throw;
+    }
+}
+
+void releaseEngine(NeuralEngine& engine)
+{
+    if (engine.api) {
+        const OrtApi& api = *engine.api;
+        if (engine.memoryInfo)
+            api.ReleaseMemoryInfo(engine.memoryInfo);
+        if (engine.session)
+            api.ReleaseSession(engine.session);
+        if (engine.sessionOptions)
+            api.ReleaseSessionOptions(engine.sessionOptions);
+        if (engine.env)
+            api.ReleaseEnv(engine.env);
+    }
+    engine.memoryInfo = nullptr;
+    engine.session = nullptr;
+    engine.sessionOptions = nullptr;
+    engine.env = nullptr;
+    unloadLibrary(engine);
+}
+
+void checkStatus(const NeuralEngine& engine, OrtStatus* status)
+{
+    if (!status)
+        return;
+    const std::string message = engine.api->GetErrorMessage(status);
+    engine.api->ReleaseStatus(status);
+    throw std::runtime_error("Motor neuronal: " + message);
+}

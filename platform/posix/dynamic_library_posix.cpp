@@ -1,0 +1,49 @@
+#include "platform/dynamic_library.h"
+
+#include <dlfcn.h>
+
+namespace platform {
+
+namespace {
+
+// A name without a slash would make dlopen search the library path.
+std::filesystem::path absolutePath(const std::filesystem::path& path)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute;
+}
+
+} // namespace
+
+void* loadLibrary(const std::filesystem::path& path)
+{
+    return dlopen(absolutePath(path).c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void* findSymbol(void* library, const char* name)
+{
+    return library ? dlsym(library, name) : nullptr;
+}
+
+void freeLibrary(void* library)
+{
+    if (library)
+        dlclose(library);
+}
+
+bool isLibraryLoaded(const std::filesystem::path& path)
+{
+    void* handle = dlopen(absolutePath(path).c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!handle)
+        return false;
+    dlclose(handle);  // drops the reference RTLD_NOLOAD just took
+    return true;
+}
+
+const char* runtimeLibraryName()
+{
+    return "libonnxruntime.so.1";
+}
+
+} // namespace platform

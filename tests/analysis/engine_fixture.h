@@ -1,0 +1,67 @@
+// Install folders for engine tests: a private temporary folder holding a copy
+// of the real runtime and, under the model's file name, a chosen model.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "analysis/neural_engine.h"
+#include "platform/dynamic_library.h"
+
+inline std::filesystem::path generatedDir()
+{
+    return TAMREL_TEST_GENERATED_DIR;
+}
+
+inline std::filesystem::path testModel(const std::string& name)
+{
+    return generatedDir() / "models" / (name + ".onnx");
+}
+
+inline std::filesystem::path testsBinDir()
+{
+    return TAMREL_TEST_BIN_DIR;
+}
+
+struct TempInstall {
+    std::filesystem::path folder;
+
+    explicit TempInstall(const std::string& tag)
+    {
+        folder = std::filesystem::temp_directory_path() / ("tamrel-engine-" + tag);
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+    }
+    ~TempInstall()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+    std::filesystem::path runtime() const { return folder / platform::runtimeLibraryName(); }
+    void addRuntime() const
+    {
+        std::filesystem::copy_file(testsBinDir() / platform::runtimeLibraryName(), runtime(),
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+    void setModel(const std::filesystem::path& model) const
+    {
+        std::filesystem::copy_file(model, folder / "beat_this.onnx", std::filesystem::copy_options::overwrite_existing);
+    }
+};
+
+inline std::string loadError(NeuralEngine& engine, const std::filesystem::path& folder)
+{
+    try {
+        loadEngine(engine, folder);
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+inline bool engineEmpty(const NeuralEngine& e)
+{
+    return !e.env && !e.session && !e.sessionOptions && !e.memoryInfo && !e.library;
+}
