@@ -26,3 +26,6 @@ if(CMAKE_CROSSCOMPILING)
   add_verify_test(same_cuts_as_linux -DEXPECT=package -DSONG=${verify_fixtures}/demo.wav
                   -DCOMPARE_WITH=${TAMREL_NATIVE_BUILD_DIR}/install/tamrel-orvane)
 endif()
+if(TARGET test_app AND TARGET place_model)
+  add_dependencies(test_app place_model)
+endif()
