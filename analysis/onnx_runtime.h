@@ -7,6 +7,10 @@
 // is unused.
 #undef _stdcall
 #define _stdcall
+// Outside MSVC the header defines its annotations as nothing, all but this one.
+#ifndef _Return_type_success_
+#define _Return_type_success_(expression)
+#endif
 #include <onnxruntime_c_api.h>
 
 // The function table asked of the runtime. The table only grows between

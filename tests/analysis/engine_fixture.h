@@ -3,9 +3,11 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "analysis/neural_engine.h"
 #include "platform/dynamic_library.h"
@@ -64,4 +66,16 @@ inline std::string loadError(NeuralEngine& engine, const std::filesystem::path& 
 inline bool engineEmpty(const NeuralEngine& e)
 {
     return !e.env && !e.session && !e.sessionOptions && !e.memoryInfo && !e.library;
+}
+
+// The runtime's worker threads finish exiting just after the session is
+// released, and on Linux the library is only unmapped once they are gone.
+inline bool unloadedSoon(const std::filesystem::path& library)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (!platform::isLibraryLoaded(library))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
 }

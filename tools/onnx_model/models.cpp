@@ -60,6 +60,12 @@ std::string localPool(GraphBuilder& g, const std::string& signal, const std::str
     return g.op("Squeeze", {g.op(pool, {channels}, attributes), g.int64s({1})});
 }
 
+// The same rise averaged per band.
+std::string meanFlux(GraphBuilder& g, const std::string& x, int64_t lo, int64_t hi)
+{
+    return g.op("Mul", {positiveFlux(g, x, lo, hi), g.scalar(1.0f / static_cast<float>(hi - lo))});
+}
+
 struct Threshold {
     int64_t meanReach;  // frames each side of the local mean
     float meanWeight;
@@ -84,10 +90,12 @@ Model standInBeatModel()
 {
     GraphBuilder g;
     const std::string x = "input_spectrogram";
-    // Every onset raises the whole spectrum; kick and bass raise the bands
-    // below about 150 Hz (bands 0 to 11), and on a bar start most strongly.
+    // Every onset raises the whole spectrum. A bar start brings kick and bass:
+    // a rise below about 180 Hz (bands 0 to 4) that the mid bands (650 Hz to
+    // 2.5 kHz, bands 24 to 63) do not share, unlike a snare's broad noise.
     const std::string beat = adaptiveLogit(g, positiveFlux(g, x, 0, kBands), {8, 1.0f, 12, 0.25f, 2.0f, 0.5f});
-    const std::string downbeat = adaptiveLogit(g, positiveFlux(g, x, 0, 12), {8, 1.0f, 50, 0.6f, 1.0f, 1.0f});
+    const std::string lowOnly = g.op("Sub", {meanFlux(g, x, 0, 5), meanFlux(g, x, 24, 64)});
+    const std::string downbeat = adaptiveLogit(g, lowOnly, {8, 1.0f, 50, 0.5f, 0.0f, 1.0f});
     return finish(g, "stand_in_beat_tracker", beat, downbeat);
 }
 
