@@ -60,12 +60,6 @@ std::string localPool(GraphBuilder& g, const std::string& signal, const std::str
     return g.op("Squeeze", {g.op(pool, {channels}, attributes), g.int64s({1})});
 }
 
-// The same rise averaged per band.
-std::string meanFlux(GraphBuilder& g, const std::string& x, int64_t lo, int64_t hi)
-{
-    return g.op("Mul", {positiveFlux(g, x, lo, hi), g.scalar(1.0f / static_cast<float>(hi - lo))});
-}
-
 struct Threshold {
     int64_t meanReach;  // frames each side of the local mean
     float meanWeight;
@@ -84,19 +78,47 @@ std::string adaptiveLogit(GraphBuilder& g, const std::string& flux, const Thresh
     return g.op("Mul", {over, g.scalar(t.gain)});
 }
 
+// Mean level of bands lo..hi-1 in each frame. Shape [1, T].
+std::string bandLevel(GraphBuilder& g, const std::string& x, int64_t lo, int64_t hi)
+{
+    const std::string sum = g.op("ReduceSum", {slice(g, x, lo, hi, 2), g.int64s({2})}, {intAttribute("keepdims", 0)});
+    return g.op("Mul", {sum, g.scalar(1.0f / static_cast<float>(hi - lo))});
+}
+
+// The signal `frames` frames earlier, zero before the window. Shape [1, T].
+std::string delayed(GraphBuilder& g, const std::string& signal, int64_t frames)
+{
+    return g.op("Pad", {slice(g, signal, 0, -frames, 1), g.int64s({0, frames, 0, 0})});
+}
+
+// A bar start is where the kick lands: the low bands (below about 130 Hz)
+// jump to the loudest level of the surrounding bar. All three must hold:
+// within `margin` of the local maximum, above a floor that rules out
+// silence, and risen by `rise` over the last three frames (no sustained drone).
+std::string barStartLogit(GraphBuilder& g, const std::string& x)
+{
+    constexpr int64_t reach = 100;  // frames each side: 2 s, a 4/4 bar down to 120 BPM
+    const float margin = 0.6f;
+    const float floor = 2.0f;
+    const float rise = 0.5f;
+    const float gain = 4.0f;
+    const std::string level = bandLevel(g, x, 0, 3);
+    const std::string nearTop =
+        g.op("Add", {g.op("Sub", {level, localPool(g, level, "MaxPool", reach)}), g.scalar(margin)});
+    const std::string audible = g.op("Sub", {level, g.scalar(floor)});
+    const std::string rising = g.op("Sub", {g.op("Sub", {level, delayed(g, level, 3)}), g.scalar(rise)});
+    return g.op("Mul", {g.op("Min", {nearTop, audible, rising}), g.scalar(gain)});
+}
+
 } // namespace
 
 Model standInBeatModel()
 {
     GraphBuilder g;
     const std::string x = "input_spectrogram";
-    // Every onset raises the whole spectrum. A bar start brings kick and bass:
-    // a rise below about 180 Hz (bands 0 to 4) that the mid bands (650 Hz to
-    // 2.5 kHz, bands 24 to 63) do not share, unlike a snare's broad noise.
-    const std::string beat = adaptiveLogit(g, positiveFlux(g, x, 0, kBands), {8, 1.0f, 12, 0.25f, 2.0f, 0.5f});
-    const std::string lowOnly = g.op("Sub", {meanFlux(g, x, 0, 5), meanFlux(g, x, 24, 64)});
-    const std::string downbeat = adaptiveLogit(g, lowOnly, {8, 1.0f, 50, 0.5f, 0.0f, 1.0f});
-    return finish(g, "stand_in_beat_tracker", beat, downbeat);
+    // Every onset raises the whole spectrum.
+    const std::string beat = adaptiveLogit(g, positiveFlux(g, x, 0, kBands), {8, 1.0f, 12, 0.25f, 4.0f, 0.5f});
+    return finish(g, "stand_in_beat_tracker", beat, barStartLogit(g, x));
 }
 
 Model probeModel()

@@ -1,0 +1,96 @@
+// Time of the beat-tracking front end per minute of audio: the log-mel
+// spectrogram, and windowed inference with the installed beat model.
+// Usage: bench_beat_tracking [minutes]   (the model and runtime are taken
+// from the folder of this executable, as the program takes them from its own).
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <numbers>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "analysis/beat_model.h"
+#include "analysis/neural_engine.h"
+#include "analysis/spectrogram.h"
+
+namespace {
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Processor time of the whole process: on a loaded machine the fairer figure
+// for single-threaded work.
+double cpuSecondsSince(std::clock_t start)
+{
+    return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+}
+
+// Clicks on a beat grid over a chord and some noise: a busy, music-like signal.
+std::vector<float> testAudio(double minutes)
+{
+    const auto n = static_cast<size_t>(minutes * 60.0 * 22050.0);
+    std::vector<float> x(n);
+    uint32_t state = 7;
+    for (size_t i = 0; i < n; ++i) {
+        state = state * 1664525u + 1013904223u;
+        const double t = static_cast<double>(i) / 22050.0;
+        const double sinceBeat = std::fmod(t, 0.5);
+        x[i] = static_cast<float>(0.1 * (std::sin(2 * std::numbers::pi * 220 * t) + std::sin(2 * std::numbers::pi * 277 * t)) +
+                                  0.4 * std::exp(-sinceBeat / 0.03) * (static_cast<double>(state >> 8) / 8388608.0 - 1.0));
+    }
+    return x;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const double minutes = argc > 1 ? std::atof(argv[1]) : 4.0;
+    const std::filesystem::path folder = std::filesystem::absolute(argv[0]).parent_path();
+    const std::vector<float> audio = testAudio(minutes);
+
+    double bestSpectrogram = 1e9;
+    double bestCpu = 1e9;
+    Spectrogram spectrogram;
+    for (int round = 0; round < 3; ++round) {
+        const auto start = std::chrono::steady_clock::now();
+        const std::clock_t cpuStart = std::clock();
+        spectrogram = logMelSpectrogram(audio, [] {});
+        bestSpectrogram = std::min(bestSpectrogram, secondsSince(start));
+        bestCpu = std::min(bestCpu, cpuSecondsSince(cpuStart));
+    }
+    std::printf("spectrogram: %.1f min of audio, %llu frames, %.3f s wall (%.3f s per minute), %.3f s CPU "
+                "(%.3f s per minute)\n",
+                minutes, static_cast<unsigned long long>(spectrogram.frames), bestSpectrogram,
+                bestSpectrogram / minutes, bestCpu, bestCpu / minutes);
+
+    // On a thread of its own, as the analysis job runs it.
+    int status = 0;
+    std::thread job([&] {
+        NeuralEngine engine;
+        try {
+            auto start = std::chrono::steady_clock::now();
+            loadEngine(engine, folder);
+            const double load = secondsSince(start);
+            double best = 1e9;
+            for (int round = 0; round < 3; ++round) {
+                start = std::chrono::steady_clock::now();
+                runBeatModel(engine, spectrogram, [] {}, [](int32_t, const std::string&) {});
+                best = std::min(best, secondsSince(start));
+            }
+            std::printf("engine load: %.3f s\ninference: %.3f s, %.3f s per minute\n", load, best, best / minutes);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            status = 1;
+        }
+        releaseEngine(engine);
+    });
+    job.join();
+    return status;
+}
