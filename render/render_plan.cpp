@@ -106,46 +106,51 @@ int64_t sectionLength(const RenderPlan& plan, SectionKind section)
     return 0;
 }
 
-void sectionFrames(const RenderPlan& plan, SectionKind section, int64_t first, int64_t count, float* out)
+const float* sectionFrames(const RenderPlan& plan, SectionKind section, int64_t first, int64_t count,
+                           float* scratch)
 {
     const float* song = plan.pcm->data();
     const int64_t a = plan.startSample;
     const int64_t last = first + count;
-    int64_t i = first;
+    float* out = scratch;
     switch (section) {
     case SectionKind::Start:
-        copyFrames(song, first, count, out);
-        return;
+        return song + 2 * first;
     case SectionKind::Loop: {
         const int64_t tail = loopTailFrames(plan);
         const int64_t tailStart = (plan.endSample - a) - tail;
+        if (last <= tailStart)
+            return song + 2 * (a + first);
         const int64_t plainEnd = std::clamp(tailStart, first, last);
         copyFrames(song, a + first, plainEnd - first, out);
         out += 2 * (plainEnd - first);
         // The tail fades the loop out while the audio just before A fades in.
-        for (i = plainEnd; i < last; ++i, out += 2) {
+        for (int64_t i = plainEnd; i < last; ++i, out += 2) {
             const int64_t w = i - tailStart;
             mixFrame(song, a + i, a - tail + w, riseWeight(w, tail), out);
         }
-        return;
+        return scratch;
     }
     case SectionKind::Outro: {
         const int64_t o = plan.outroSample;
+        if (first >= plan.fadeSamples)
+            return song + 2 * (o + first);
         const int64_t headEnd = std::clamp(plan.fadeSamples, first, last);
         // The head continues where the loop would have gone on (S(A), ...)
         // and fades into the outro.
-        for (; i < headEnd; ++i, out += 2)
+        for (int64_t i = first; i < headEnd; ++i, out += 2)
             mixFrame(song, a + i, o + i, riseWeight(i, plan.fadeSamples), out);
         copyFrames(song, o + headEnd, last - headEnd, out);
-        return;
+        return scratch;
     }
     }
+    return scratch;
 }
 
 std::pair<float, float> sectionFrame(const RenderPlan& plan, SectionKind section, int64_t index)
 {
-    float frame[2];
-    sectionFrames(plan, section, index, 1, frame);
+    float scratch[2];
+    const float* frame = sectionFrames(plan, section, index, 1, scratch);
     return {frame[0], frame[1]};
 }
 

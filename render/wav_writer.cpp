@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <cstdint>
 #include <fstream>
 #include <stdexcept>
@@ -89,29 +90,61 @@ int64_t checkedFrameCount(const RenderPlan& plan, const std::vector<Segment>& se
     return frames;
 }
 
-// Gain, symmetric clip to +-scale, round halves away from zero. In double the
-// +-0.5 is exact for every value up to 2^23, so truncation rounds correctly.
+// Gain, symmetric clip to +-scale, round halves away from zero. Clipping
+// t * scale at +-scale equals clipping t at +-1, since the float product is
+// monotonic in t. Rounding is truncation corrected by the fractional part,
+// exact in float for |v| < 2^23. Two simple loops over a block in L1, with
+// comparisons feeding selects, are what the compiler turns into vector code.
 template <int Bytes>
-uint8_t* convertSamples(const float* in, int64_t samples, float gain, uint8_t* out)
+void quantise(const float* in, int64_t samples, float gain, float* clipped, int32_t* out)
 {
     constexpr float scale = Bytes == 3 ? 8388607.0f : 32767.0f;
     for (int64_t k = 0; k < samples; ++k) {
-        const float t = gain * in[k];
-        const float v = t < -1.0f ? -scale : (t > 1.0f ? scale : t * scale);
-        const double r = v >= 0.0f ? static_cast<double>(v) + 0.5 : static_cast<double>(v) - 0.5;
-        const uint32_t q = static_cast<uint32_t>(static_cast<int32_t>(r));
-        out[0] = static_cast<uint8_t>(q);
-        out[1] = static_cast<uint8_t>(q >> 8);
-        if constexpr (Bytes == 3)
-            out[2] = static_cast<uint8_t>(q >> 16);
+        const float v = (gain * in[k]) * scale;
+        const int32_t above = v > scale;
+        const int32_t below = v < -scale;
+        clipped[k] = above ? scale : (below ? -scale : v);
+    }
+    for (int64_t k = 0; k < samples; ++k) {
+        const float v = clipped[k];
+        const int32_t truncated = static_cast<int32_t>(v);
+        const float fraction = v - static_cast<float>(truncated);
+        out[k] = truncated + static_cast<int32_t>(fraction >= 0.5f) - static_cast<int32_t>(fraction <= -0.5f);
+    }
+}
+
+// Little-endian, Bytes per sample. At 24 bits each store writes 4 bytes and
+// the next one overwrites the spare, so the destination needs 1 byte of slack.
+template <int Bytes>
+uint8_t* pack(const int32_t* in, int64_t samples, uint8_t* out)
+{
+    for (int64_t k = 0; k < samples; ++k) {
+        const uint32_t q = static_cast<uint32_t>(in[k]);
+        const uint8_t bytes[4] = {static_cast<uint8_t>(q), static_cast<uint8_t>(q >> 8),
+                                  static_cast<uint8_t>(q >> 16), static_cast<uint8_t>(q >> 24)};
+        std::memcpy(out, bytes, Bytes == 3 ? 4 : 2);
         out += Bytes;
     }
     return out;
 }
 
+// Scratch space for one block of at most kTickFrames frames.
+struct BlockScratch {
+    std::vector<float> frames = std::vector<float>(2 * kTickFrames);
+    std::vector<float> clipped = std::vector<float>(2 * kTickFrames);
+    std::vector<int32_t> samples = std::vector<int32_t>(2 * kTickFrames);
+};
+
+template <int Bytes>
+uint8_t* convertFrames(const float* in, int64_t frames, float gain, BlockScratch& scratch, uint8_t* out)
+{
+    quantise<Bytes>(in, 2 * frames, gain, scratch.clipped.data(), scratch.samples.data());
+    return pack<Bytes>(scratch.samples.data(), 2 * frames, out);
+}
+
 struct WavStream {
     std::ofstream file;
-    std::array<uint8_t, kBufferBytes> buffer;
+    std::vector<uint8_t> buffer = std::vector<uint8_t>(kBufferBytes + 1);  // + the packer's slack byte
     size_t used = 0;
 
     void write(const uint8_t* data, size_t size)
@@ -146,8 +179,8 @@ void writeWav(const std::filesystem::path& path, const RenderPlan& plan, const s
     if (bits != 16 && bits != 24)
         throw std::invalid_argument("writeWav: bits must be 16 or 24");
     const int bytesPerSample = bits / 8;
-    const int64_t frames = checkedFrameCount(plan, segments, 2 * bytesPerSample);
-    const uint64_t dataBytes = static_cast<uint64_t>(frames) * 2 * static_cast<uint64_t>(bytesPerSample);
+    const int64_t totalFrames = checkedFrameCount(plan, segments, 2 * bytesPerSample);
+    const uint64_t dataBytes = static_cast<uint64_t>(totalFrames) * 2 * static_cast<uint64_t>(bytesPerSample);
 
     WavStream out;
     out.file.rdbuf()->pubsetbuf(nullptr, 0);  // our own buffer is the only one
@@ -157,7 +190,7 @@ void writeWav(const std::filesystem::path& path, const RenderPlan& plan, const s
     const auto header = wavHeader(dataBytes, bits);
     out.write(header.data(), header.size());
 
-    std::array<float, 2 * kTickFrames> scratch;
+    BlockScratch scratch;
     for (const Segment& segment : segments) {
         const int64_t last = segment.offset + segment.count;
         for (int64_t i = segment.offset; i < last;) {
@@ -169,12 +202,12 @@ void writeWav(const std::filesystem::path& path, const RenderPlan& plan, const s
             const int64_t n = blockEnd - i;
             const size_t bytes = static_cast<size_t>(n) * 2 * static_cast<size_t>(bytesPerSample);
             // Short segments may meet no tick point; never outgrow the buffer.
-            if (out.used + bytes > out.buffer.size())
+            if (out.used + bytes > kBufferBytes)
                 out.flush();
-            sectionFrames(plan, segment.section, i, n, scratch.data());
+            const float* frames = sectionFrames(plan, segment.section, i, n, scratch.frames.data());
             uint8_t* at = out.buffer.data() + out.used;
-            at = bytesPerSample == 3 ? convertSamples<3>(scratch.data(), 2 * n, plan.gain, at)
-                                     : convertSamples<2>(scratch.data(), 2 * n, plan.gain, at);
+            at = bytesPerSample == 3 ? convertFrames<3>(frames, n, plan.gain, scratch, at)
+                                     : convertFrames<2>(frames, n, plan.gain, scratch, at);
             out.used = static_cast<size_t>(at - out.buffer.data());
             i = blockEnd;
         }

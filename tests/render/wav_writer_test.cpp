@@ -115,6 +115,18 @@ TEST_F(WavWriter, HeaderDescribesStereo48kHzIntegerPcm)
     }
 }
 
+TEST_F(WavWriter, WritesUnderFolderAndFileNamesBeyondAscii)
+{
+    // Users' music folders are often named "Música"; the name must reach the OS intact.
+    const fs::path subfolder = folder / fs::path(u8"Música ñandú");
+    fs::create_directories(subfolder);
+    const fs::path path = subfolder / fs::path(u8"canción-日本.wav");
+    writeWav(path, plan, {{SectionKind::Start, 0, 10}}, 16, kNoTick);
+    ASSERT_TRUE(fs::exists(path));
+    EXPECT_EQ(fs::file_size(path), 44u + 10 * 4);
+    EXPECT_EQ(fs::directory_iterator(subfolder)->path().filename(), path.filename());
+}
+
 TEST_F(WavWriter, SamplesAreGainedClippedSymmetricallyAndRoundedHalvesAwayFromZero)
 {
     struct Case {
@@ -254,7 +266,11 @@ TEST_F(WavWriter, SamplesFollowTheFrameRuleForAnySegmentList)
     song = distinctSong(10 * 48000, 3, 1.5f);
     prepareRender(plan, song, cutRecord(1, 2.5, 4), 0.1);
     ASSERT_LT(plan.gain, 1.0f);
-    std::vector<Segment> segments = joinSegments(plan);
+    // First, 4095 + 4095 + 2 frames that fill the 16-bit buffer to its last byte.
+    std::vector<Segment> segments = {{SectionKind::Start, 1, 4095}, {SectionKind::Start, 1, 4095},
+                                     {SectionKind::Start, 1, 2}};
+    const std::vector<Segment> join = joinSegments(plan);
+    segments.insert(segments.end(), join.begin(), join.end());
     for (int k = 0; k < 12; ++k)
         segments.push_back({SectionKind::Start, 1 + k, 3000});
     segments.push_back({SectionKind::Loop, sectionLength(plan, SectionKind::Loop) - 5000, 5000});
