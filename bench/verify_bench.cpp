@@ -124,11 +124,14 @@ int run(int argc, char** argv)
     const uint64_t afterAnalysis = platform::peakResidentBytes();
 
     double exportSeconds = -1;
+    uint64_t packageBytes = 0;
     if (!currentAnalysis.loops.empty()) {
         start = Clock::now();
         const fs::path package =
             exportPackage(audio, currentAnalysis.loops[0], 0.06, 2, scratch / "salida", song);
         exportSeconds = secondsSince(start);
+        for (const auto& entry : fs::directory_iterator(package))
+            packageBytes += entry.file_size();
         fs::remove_all(package);
     }
     const uint64_t peak = platform::peakResidentBytes();
@@ -144,6 +147,7 @@ int run(int argc, char** argv)
     row("connections", stages.between(85, 95));
     row("loops", stages.between(95, 100));
     row("export package", exportSeconds);
+    std::printf("  (package of %.1f MiB)\n", megabytes(packageBytes));
     std::printf("peak resident memory: %.1f MiB after decode, %.1f MiB after analysis, %.1f MiB at the end\n",
                 megabytes(afterDecode), megabytes(afterAnalysis), megabytes(peak));
     return 0;
