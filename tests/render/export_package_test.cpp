@@ -224,19 +224,29 @@ TEST_F(ExportPackage, RejectedExportsLeaveNothingOnDisk)
     EXPECT_FALSE(fs::exists(root));
 }
 
-TEST_F(ExportPackage, CancellingDuringTheMontageDiscardsThePackage)
+TEST_F(ExportPackage, CancellingDiscardsThePackage)
 {
-    int montageTicks = 0;
-    const TickFn cancelInMontage = [&] {
-        const fs::path folder = packageFolder();
-        if (!folder.empty() && fs::exists(folder / "04-montaje.wav") && ++montageTicks == 3)
-            cancelFlag = true;
-        checkCancel();
-    };
-    EXPECT_EQ(failingExport(song, kCuts, kFade, 50, cancelInMontage), kCancelledMessage);
-    EXPECT_EQ(montageTicks, 3);
-    EXPECT_TRUE(fs::is_directory(out)) << "the output folder itself stays";
-    EXPECT_TRUE(fs::is_empty(out));
+    // The user cancels at the third poll inside the montage, or after the
+    // text files, at the export's last poll.
+    const struct {
+        const char* presentFile;
+        int poll;
+    } cases[] = {{"04-montaje.wav", 3}, {"LEEME.txt", 1}};
+    currentAnalysis.beats.push_back(Beat{});
+    for (const auto& c : cases) {
+        int polls = 0;
+        const TickFn cancelAt = [&] {
+            const fs::path folder = packageFolder();
+            if (!folder.empty() && fs::exists(folder / c.presentFile) && ++polls == c.poll)
+                cancelFlag = true;
+            checkCancel();
+        };
+        EXPECT_EQ(failingExport(song, kCuts, kFade, 50, cancelAt), kCancelledMessage) << c.presentFile;
+        EXPECT_EQ(polls, c.poll) << c.presentFile;
+        EXPECT_TRUE(fs::is_directory(out)) << "the output folder itself stays";
+        EXPECT_TRUE(fs::is_empty(out)) << c.presentFile;
+        cancelFlag = false;
+    }
 }
 
 TEST_F(ExportPackage, PendingCancellationDiscardsThePackage)
