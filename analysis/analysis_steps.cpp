@@ -1,6 +1,7 @@
 #include "analysis/analysis_steps.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
@@ -13,6 +14,8 @@
 namespace {
 
 constexpr uint64_t kOverviewTickFrames = 65536;
+constexpr uint32_t kMagnitudeBits = 0x7FFFFFFF;
+constexpr uint32_t kInfinityBits = 0x7F800000;
 constexpr size_t kHopSamples = 441;  // mono samples per spectrogram frame
 // A frame counts as silent when it and its three neighbours on each side hold no energy at all.
 constexpr size_t kGateReach = 3;
@@ -29,15 +32,29 @@ std::vector<float> peakOverview(std::span<const float> stereoAudio, const TickFn
 {
     std::vector<float> overview(kOverviewSize, 0.0f);
     const uint64_t frames = stereoAudio.size() / 2;
-    for (uint64_t i = 0; i < frames; ++i) {
-        if (i % kOverviewTickFrames == 0)
-            tick();
-        const float left = stereoAudio[2 * i];
-        const float right = stereoAudio[2 * i + 1];
-        if (!std::isfinite(left) || !std::isfinite(right))
-            throw std::runtime_error("Audio no finito.");
-        const uint64_t bucket = std::min<uint64_t>(kOverviewSize - 1, i * kOverviewSize / frames);
-        overview[bucket] = std::max({overview[bucket], std::abs(left), std::abs(right)});
+    // Frame i falls in bucket floor(i * 8192 / frames); walking bucket by
+    // bucket spares a division per frame. Runs also end at every tick point,
+    // so each tick still comes before the frames that follow it.
+    uint64_t i = 0;
+    for (uint64_t bucket = 0; bucket < kOverviewSize && i < frames; ++bucket) {
+        const uint64_t bucketEnd = ((bucket + 1) * frames + kOverviewSize - 1) / kOverviewSize;
+        float peak = overview[bucket];
+        while (i < bucketEnd) {
+            if (i % kOverviewTickFrames == 0)
+                tick();
+            const uint64_t runEnd = std::min(bucketEnd, (i / kOverviewTickFrames + 1) * kOverviewTickFrames);
+            // Without its sign bit a float's bits order like its magnitude,
+            // and every infinity or NaN lies above the largest finite value:
+            // one integer maximum gives both the peak and the finiteness.
+            uint32_t largest = 0;
+            for (uint64_t n = 2 * i; n < 2 * runEnd; ++n)
+                largest = std::max(largest, std::bit_cast<uint32_t>(stereoAudio[n]) & kMagnitudeBits);
+            if (largest >= kInfinityBits)
+                throw std::runtime_error("Audio no finito.");
+            peak = std::max(peak, std::bit_cast<float>(largest));
+            i = runEnd;
+        }
+        overview[bucket] = peak;
     }
     return overview;
 }
@@ -47,10 +64,17 @@ void gateSilence(Activations& activations, std::span<const float> monoAudio)
     const size_t frames = std::min(activations.beat.size(), activations.downbeat.size());
     if (frames == 0)
         return;
+    // Sample n belongs to frame n / 441; the last frame also takes every sample beyond it.
     std::vector<double> energy(frames, 0.0);
-    for (size_t n = 0; n < monoAudio.size(); ++n) {
-        const double x = monoAudio[n];
-        energy[std::min(frames - 1, n / kHopSamples)] += x * x;
+    for (size_t f = 0; f < frames; ++f) {
+        const size_t begin = std::min(monoAudio.size(), f * kHopSamples);
+        const size_t end = f + 1 == frames ? monoAudio.size() : std::min(monoAudio.size(), begin + kHopSamples);
+        double sum = 0.0;
+        for (size_t n = begin; n < end; ++n) {
+            const double x = monoAudio[n];
+            sum += x * x;
+        }
+        energy[f] = sum;
     }
     for (size_t j = 0; j < frames; ++j) {
         double sum = 0.0;

@@ -119,8 +119,11 @@ void describeHarmony(std::span<const float> mono, const Tables& tables, std::vec
     }
     forwardFft(scratch);
     std::fill(std::begin(beat.chroma), std::end(beat.chroma), 0.0);
-    for (const ChromaBin& bin : tables.chromaBins)
-        beat.chroma[bin.pitchClass] += std::sqrt(std::abs(scratch[bin.bin])) * bin.weight;
+    for (const ChromaBin& bin : tables.chromaBins) {
+        const std::complex<double> x = scratch[bin.bin];
+        const double magnitude = std::sqrt(x.real() * x.real() + x.imag() * x.imag());
+        beat.chroma[bin.pitchClass] += std::sqrt(magnitude) * bin.weight;
+    }
 }
 
 void standardiseTimbre(std::vector<Beat>& beats)

@@ -84,21 +84,21 @@ struct Search {
     const std::vector<Beat>& beats;
     std::vector<double> chromaEnergy;
     int32_t meter;
-    double songDuration;
-    int outroFirst;  // first beat inside the outro window
-    int outroLast;   // last beat an outro may start on
+    double outroFrom;  // earliest outro time
+    double outroTo;    // latest outro time
+    int outroFirst;    // first beat at or after outroFrom
+    int outroLast;     // last beat an outro may start on
 };
 
 // Every beat of the outro window that matches start beat c, with its score;
 // the same for every loop length, so computed once per start.
 std::vector<OutroChoice> outroCandidates(const Search& s, int c)
 {
-    const double windowEnd = s.songDuration - kOutroTail;
     std::vector<OutroChoice> candidates;
     // An outro never starts before the loop ends, so never before c + 1 either.
     for (int n = std::max(s.outroFirst, c + 1); n <= s.outroLast; ++n) {
         const Beat& beat = s.beats[n];
-        if (beat.time > windowEnd || beat.phase != s.beats[c].phase)
+        if (beat.time < s.outroFrom || beat.time > s.outroTo || beat.phase != s.beats[c].phase)
             continue;
         const Similarity sim = compareNeighbourhoods(s.beats, s.chromaEnergy, n, c);
         const Beat& before = s.beats[n - 1];
@@ -179,14 +179,20 @@ void findLoops(Analysis& analysis, double songDuration, const TickFn& tick)
     if (count <= 20 || analysis.meter < 1)
         return;
 
-    Search s{beats, std::vector<double>(beats.size()), analysis.meter, songDuration, 0, count - 5};
+    const double outroFrom = songDuration - std::min(kOutroWindowShare * songDuration, kOutroWindowLimit);
+    // Beats are in time order, so the outro window starts at one beat.
+    const auto firstOutro = std::lower_bound(beats.begin(), beats.end(), outroFrom,
+                                             [](const Beat& b, double t) { return b.time < t; });
+    Search s{.beats = beats,
+             .chromaEnergy = std::vector<double>(beats.size(), 0.0),
+             .meter = analysis.meter,
+             .outroFrom = outroFrom,
+             .outroTo = songDuration - kOutroTail,
+             .outroFirst = static_cast<int>(firstOutro - beats.begin()),
+             .outroLast = count - 5};
     for (size_t k = 0; k < beats.size(); ++k)
         for (int n = 0; n < 12; ++n)
             s.chromaEnergy[k] += beats[k].chroma[n] * beats[k].chroma[n];
-    const double windowStart = songDuration - std::min(kOutroWindowShare * songDuration, kOutroWindowLimit);
-    s.outroFirst = static_cast<int>(std::lower_bound(beats.begin(), beats.end(), windowStart,
-                                                     [](const Beat& b, double t) { return b.time < t; }) -
-                                    beats.begin());
 
     std::vector<Loop> proposals;
     for (int c = 4; c <= count - 17; ++c) {

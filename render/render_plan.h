@@ -39,8 +39,8 @@ std::pair<float, float> sectionFrame(const RenderPlan& plan, SectionKind section
 // (2 * count floats), before the gain; same values as sectionFrame. Returns a
 // pointer straight into the song when no frame of the range is faded, else
 // fills scratch and returns it. The range must lie inside the section.
-const float* sectionFrames(const RenderPlan& plan, SectionKind section, int64_t first, int64_t count,
-                           float* scratch);
+[[nodiscard]] const float* sectionFrames(const RenderPlan& plan, SectionKind section, int64_t first, int64_t count,
+                                         float* scratch);
 // Throws "Repeticiones: entre 1 y 100.".
 std::vector<Segment> montageSegments(const RenderPlan& plan, unsigned repetitions);
 std::vector<Segment> joinSegments(const RenderPlan& plan);

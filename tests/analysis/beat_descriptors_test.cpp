@@ -68,6 +68,28 @@ TEST(BeatDescriptors, PureToneLandsOnItsPitchClass)
     }
 }
 
+TEST(BeatDescriptors, HarmonyIsReadFortyPercentIntoTheBeatButAtMost200Ms)
+{
+    // C everywhere except an A around the expected analysis point; the
+    // 4096-sample window reaches 93 ms either side of it.
+    struct Case {
+        double duration;
+        double aFrom, aTo;  // s
+    };
+    for (const Case c : {Case{0.05, 0.92, 1.12}, Case{1.0, 1.10, 1.30}}) {
+        SCOPED_TRACE(c.duration);
+        std::vector<float> mono(static_cast<size_t>(3.0 * kRate));
+        for (size_t n = 0; n < mono.size(); ++n) {
+            const double t = static_cast<double>(n) / kRate;
+            const double hz = t >= c.aFrom && t < c.aTo ? 440.0 : 261.6;
+            mono[n] = static_cast<float>(0.5 * std::sin(2.0 * std::numbers::pi * hz * t));
+        }
+        Analysis a = oneBeat(1.0, c.duration);
+        describeBeats(mono, spectrogramFor(mono), a, noTick);
+        EXPECT_EQ(strongestPitchClass(a.beats[0]), 9u);
+    }
+}
+
 TEST(BeatDescriptors, OnlyBinsFrom55To5000HzCount)
 {
     // A tone centred on FFT bin m under the Hann window reaches only bins

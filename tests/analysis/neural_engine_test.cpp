@@ -68,3 +68,14 @@ TEST(NeuralEngine, LoadsAModelAndUnloadsEverythingAgain)
         releaseEngine(engine);
     }
 }
+
+TEST(NeuralEngine, RuntimeWithoutTheNeededTableIsTooOld)
+{
+    const TempInstall install("old-runtime");
+    std::filesystem::copy_file(TAMREL_TEST_OLD_RUNTIME, install.runtime());
+    install.setModel(testModel("probe"));
+    NeuralEngine engine;
+    EXPECT_EQ(loadError(engine, install.folder), "Version incompatible del motor neuronal.");
+    EXPECT_TRUE(engineEmpty(engine));
+    EXPECT_TRUE(unloadedSoon(install.runtime()));
+}

@@ -97,7 +97,9 @@ std::string delayed(GraphBuilder& g, const std::string& signal, int64_t frames)
 // silence, and risen by `rise` over the last three frames (no sustained drone).
 std::string barStartLogit(GraphBuilder& g, const std::string& x)
 {
-    constexpr int64_t reach = 100;  // frames each side: 2 s, a 4/4 bar down to 120 BPM
+    // 2 s each side: the last beat of a 4/4 bar still sees its own bar start
+    // down to 90 BPM, so a final snare is not taken for one.
+    constexpr int64_t reach = 100;
     const float margin = 0.6f;
     const float floor = 2.0f;
     const float rise = 0.5f;
