@@ -5,8 +5,15 @@
 #include <vector>
 
 #include "analysis/analysis_model.h"
+#include "app/cancel.h"
 
 // Reads currentAnalysis for the report. Returns the package folder.
 std::filesystem::path exportPackage(const std::vector<float>& songAudio, const Loop& cuts, double fadeSeconds,
                                     int repetitions, const std::filesystem::path& outputFolder,
                                     const std::filesystem::path& songPath);
+
+// The same with the cancellation check supplied by the caller (exportPackage
+// passes checkCancel); lets tests act at the points where the export polls.
+std::filesystem::path exportPackageWithTick(const std::vector<float>& songAudio, const Loop& cuts, double fadeSeconds,
+                                            int repetitions, const std::filesystem::path& outputFolder,
+                                            const std::filesystem::path& songPath, const TickFn& tick);

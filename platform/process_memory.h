@@ -1,0 +1,10 @@
+// The memory the running process has used, for benchmarks.
+#pragma once
+#include <cstdint>
+
+namespace platform {
+
+// Peak resident set (peak working set on Windows) of this process, in bytes.
+uint64_t peakResidentBytes();
+
+} // namespace platform
