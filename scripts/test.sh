@@ -27,7 +27,7 @@ ctest --test-dir "$BUILD/linux" --output-on-failure -j2 "${ctest_args[@]}" || st
 
 echo "== Windows tests under Wine"
 # Windows with a user interface need a display; a virtual one serves all.
-wine_ctest=(ctest --test-dir "$BUILD/windows" --output-on-failure "${ctest_args[@]}")
+wine_ctest=(ctest --test-dir "$BUILD/windows" --output-on-failure -j2 "${ctest_args[@]}")
 if [[ -n "${DISPLAY:-}" ]]; then
   "${wine_ctest[@]}" || status=1
 else
