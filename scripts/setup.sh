@@ -13,7 +13,9 @@ FFMPEG_TARBALL=ffmpeg-installer-win32-x64-4.1.0.tgz
 PACKAGES=(cmake g++ make git ffmpeg libssl-dev googletest libgtest-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth clang libfuzzer-14-dev libclang-rt-14-dev
-  debian-archive-keyring ca-certificates xz-utils)
+  debian-archive-keyring ca-certificates xz-utils
+  # Wine's X11 driver loads these at run time (windows under the virtual display).
+  libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1)
 command -v npm >/dev/null || PACKAGES+=(npm)
 
 log() { printf 'setup: %s\n' "$*"; }
