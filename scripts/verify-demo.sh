@@ -43,9 +43,17 @@ status=0
 "$BUILD/linux/install/tamrel-orvane" --verify "$SONG" "$OUT/linux"
 report "Linux" "$?" "$OUT/linux" same || status=1
 
-wine_run=(env TAMREL_WINEPREFIX="$BUILD/windows/wineprefix" bash "$ROOT/scripts/wine-run.sh")
-[[ -n "${DISPLAY:-}" ]] || wine_run=(xvfb-run -a "${wine_run[@]}")
-"${wine_run[@]}" "$BUILD/windows/install/TamrelOrvane.exe" --verify "$(to_wine "$SONG")" "$(to_wine "$OUT/windows")"
+# The Wine server is waited for before the virtual display goes away.
+wine_verify='TAMREL_WINEPREFIX="$0/windows/wineprefix" bash "$1" "$0/windows/install/TamrelOrvane.exe" --verify "$2" "$3"
+code=$?
+WINEPREFIX="$0/windows/wineprefix" wineserver -w 2>/dev/null
+exit $code'
+wine_run=(bash -c "$wine_verify" "$BUILD" "$ROOT/scripts/wine-run.sh" "$(to_wine "$SONG")" "$(to_wine "$OUT/windows")")
+if [[ -n "${DISPLAY:-}" ]]; then
+  "${wine_run[@]}"
+else
+  xvfb-run -a "${wine_run[@]}"
+fi
 report "Windows" "$?" "$OUT/windows" from_wine || status=1
 
 exit "$status"
