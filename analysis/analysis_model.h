@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include <bit>
+#include <type_traits>
 
 struct Beat {
     double time = 0.0;                 //   0  onset, s
@@ -68,15 +69,17 @@ Loop cutRecord(double start, double end, double outro);
 
 // The layouts are a file format: make the compiler prove them.
 static_assert(std::endian::native == std::endian::little, "records are stored in native byte order");
-static_assert(sizeof(Beat) == 240 && alignof(Beat) == 8);
+static_assert(std::is_trivially_copyable_v<Beat> && std::is_trivially_copyable_v<Connection> &&
+              std::is_trivially_copyable_v<Loop>, "records are copied with memcpy");
+static_assert(sizeof(Beat) == 240 && alignof(Beat) == 8 && offsetof(Beat, time) == 0);
 static_assert(offsetof(Beat, duration) == 8 && offsetof(Beat, bpm) == 16 && offsetof(Beat, confidence) == 24);
 static_assert(offsetof(Beat, downbeatProbability) == 28 && offsetof(Beat, loudness) == 32);
 static_assert(offsetof(Beat, reserved) == 36 && offsetof(Beat, phase) == 40 && offsetof(Beat, bar) == 44);
 static_assert(offsetof(Beat, chroma) == 48 && offsetof(Beat, mfcc) == 144);
-static_assert(sizeof(Connection) == 20);
+static_assert(sizeof(Connection) == 20 && offsetof(Connection, from) == 0);
 static_assert(offsetof(Connection, to) == 4 && offsetof(Connection, score) == 8);
 static_assert(offsetof(Connection, harmony) == 12 && offsetof(Connection, timbre) == 16);
-static_assert(sizeof(Loop) == 80);
+static_assert(sizeof(Loop) == 80 && offsetof(Loop, start) == 0);
 static_assert(offsetof(Loop, end) == 8 && offsetof(Loop, outro) == 16 && offsetof(Loop, score) == 24);
 static_assert(offsetof(Loop, startBeat) == 32 && offsetof(Loop, endBeat) == 36 && offsetof(Loop, outroBeat) == 40);
 static_assert(offsetof(Loop, bars) == 44 && offsetof(Loop, harmony) == 48 && offsetof(Loop, timbre) == 56);

@@ -35,6 +35,12 @@ int64_t songFrames(const RenderPlan& plan);
 int64_t sectionLength(const RenderPlan& plan, SectionKind section);
 // Left and right of frame i of a section, before the gain.
 std::pair<float, float> sectionFrame(const RenderPlan& plan, SectionKind section, int64_t index);
+// Frames first .. first + count - 1 of a section, interleaved left/right
+// (2 * count floats), before the gain; same values as sectionFrame. Returns a
+// pointer straight into the song when no frame of the range is faded, else
+// fills scratch and returns it. The range must lie inside the section.
+[[nodiscard]] const float* sectionFrames(const RenderPlan& plan, SectionKind section, int64_t first, int64_t count,
+                                         float* scratch);
 // Throws "Repeticiones: entre 1 y 100.".
 std::vector<Segment> montageSegments(const RenderPlan& plan, unsigned repetitions);
 std::vector<Segment> joinSegments(const RenderPlan& plan);
