@@ -12,6 +12,11 @@ JOBS="${TAMREL_JOBS:-2}"
 LINUX="$BUILD/linux"
 WINDOWS="$BUILD/windows"
 
+# The dependency cache scripts/setup.sh filled, when not the default one.
+if [[ -n "${TAMREL_DEPS_DIR:-}" ]]; then
+  set -- -DTAMREL_DEPS_DIR="$TAMREL_DEPS_DIR" "$@"
+fi
+
 cmake -S "$ROOT" -B "$LINUX" "$@"
 cmake --build "$LINUX" -j"$JOBS"
 

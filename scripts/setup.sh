@@ -13,7 +13,9 @@ FFMPEG_TARBALL=ffmpeg-installer-win32-x64-4.1.0.tgz
 PACKAGES=(cmake g++ make git ffmpeg libssl-dev googletest libgtest-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth clang libfuzzer-14-dev libclang-rt-14-dev
-  debian-archive-keyring ca-certificates xz-utils)
+  debian-archive-keyring ca-certificates xz-utils
+  # Wine's X11 driver loads these at run time (windows under the virtual display).
+  libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1)
 command -v npm >/dev/null || PACKAGES+=(npm)
 
 log() { printf 'setup: %s\n' "$*"; }
@@ -37,8 +39,12 @@ install_packages() {
 fetch_npm() { # spec tarball
   [[ -s "$DEPS/downloads/$2" ]] && return
   log "fetching $1"
-  (cd "$DEPS/downloads" && npm pack --silent "$1" >/dev/null)
-  [[ -s "$DEPS/downloads/$2" ]] || { echo "setup: $2 missing after npm pack" >&2; exit 1; }
+  local tmp
+  tmp="$(mktemp -d "$DEPS/downloads/.fetch.XXXXXX")"
+  (cd "$tmp" && npm pack --silent "$1" >/dev/null)
+  [[ -s "$tmp/$2" ]] || { echo "setup: $2 missing after npm pack" >&2; exit 1; }
+  mv "$tmp/$2" "$DEPS/downloads/$2" # only a complete download gets its final name
+  rm -rf "$tmp"
 }
 
 # The C header is the same across runtime versions of one API family; we take
@@ -53,7 +59,11 @@ fetch_header_deb() {
     -o Dir::State::Status=/dev/null -o Debug::NoLocking=1 -o APT::Sandbox::User=root)
   log "fetching libonnxruntime-dev"
   apt-get "${opts[@]}" update
-  (cd "$DEPS/downloads" && apt-get "${opts[@]}" download libonnxruntime-dev)
+  local tmp
+  tmp="$(mktemp -d "$DEPS/downloads/.fetch.XXXXXX")"
+  (cd "$tmp" && apt-get "${opts[@]}" download libonnxruntime-dev)
+  mv "$tmp"/libonnxruntime-dev_*.deb "$DEPS/downloads/"
+  rm -rf "$tmp"
 }
 
 extract_from_tarball() { # tarball member destination

@@ -27,10 +27,14 @@ ctest --test-dir "$BUILD/linux" --output-on-failure -j2 "${ctest_args[@]}" || st
 
 echo "== Windows tests under Wine"
 # Windows with a user interface need a display; a virtual one serves all.
-wine_ctest=(ctest --test-dir "$BUILD/windows" --output-on-failure "${ctest_args[@]}")
+# Waiting for the prefix's Wine server to finish before the display goes away
+# keeps Wine's desktop process from dying on a broken X connection.
+wine_tests='ctest --test-dir "$0/windows" --output-on-failure -j2 "$@"; code=$?
+WINEPREFIX="$0/windows/wineprefix" wineserver -w 2>/dev/null
+exit $code'
 if [[ -n "${DISPLAY:-}" ]]; then
-  "${wine_ctest[@]}" || status=1
+  bash -c "$wine_tests" "$BUILD" "${ctest_args[@]}" || status=1
 else
-  xvfb-run -a -s '-screen 0 1280x800x24' "${wine_ctest[@]}" || status=1
+  xvfb-run -a -s '-screen 0 1280x800x24' bash -c "$wine_tests" "$BUILD" "${ctest_args[@]}" || status=1
 fi
 exit "$status"

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "support/fixtures.h"
 
 namespace {
@@ -102,7 +103,9 @@ TEST(DemoSong, SynthesisedShapesFollowTheirTempoAndMeter)
 
 TEST(DemoSong, WrittenFixtureReadsBackTheSameBeats)
 {
-    const auto folder = std::filesystem::temp_directory_path() / "tamrel-demo-song-test";
+    // Per process: the native, sanitizer and Wine runs may overlap.
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("tamrel-demo-song-test-" + std::to_string(platform::currentProcessId()));
     const auto wav = writeSongFixture(folder, "waltz", 21.0, 90.0, 3);
     const auto beats = readBeatList(folder / "waltz.beats.txt");
     EXPECT_TRUE(std::filesystem::exists(wav));

@@ -6,8 +6,9 @@
 
 std::filesystem::path fixtureDir()
 {
-    // Set by tests/CMakeLists.txt; under Wine it is the Z: form of the build path.
-    return std::filesystem::path(TAMREL_FIXTURE_DIR);
+    // Set by tests/CMakeLists.txt; under Wine it is the Z: form of the build
+    // path, given backslashes here like every other Windows path.
+    return std::filesystem::path(TAMREL_FIXTURE_DIR).make_preferred();
 }
 
 std::vector<GridBeat> readBeatList(const std::filesystem::path& path)
