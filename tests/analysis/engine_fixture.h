@@ -11,6 +11,7 @@
 
 #include "analysis/neural_engine.h"
 #include "platform/dynamic_library.h"
+#include "platform/file_system.h"
 
 inline std::filesystem::path generatedDir()
 {
@@ -32,7 +33,10 @@ struct TempInstall {
 
     explicit TempInstall(const std::string& tag)
     {
-        folder = std::filesystem::temp_directory_path() / ("tamrel-engine-" + tag);
+        // The process id keeps tests that ctest runs side by side out of each
+        // other's folders: replacing a runtime another process has mapped crashes it.
+        folder = std::filesystem::temp_directory_path() /
+                 ("tamrel-engine-" + tag + "-" + std::to_string(platform::currentProcessId()));
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
     }
