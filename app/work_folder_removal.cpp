@@ -1,11 +1,21 @@
 #include "app/program.h"
 
+#include <chrono>
+#include <thread>
+
 #include "app/settings.h"
 
 void removeWorkFolder()
 {
     if (workFolder.empty())
         return;
-    std::error_code ignored;
-    std::filesystem::remove_all(workFolder, ignored);
+    // A decoder that has just ended may hold its log open a moment longer on
+    // Windows, which makes its deletion fail; a few short retries outlast it.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        std::error_code ignored;
+        std::filesystem::remove_all(workFolder, ignored);
+        if (!std::filesystem::exists(workFolder, ignored))
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
