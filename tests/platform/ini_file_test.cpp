@@ -4,23 +4,12 @@
 #include "audio/wav_fixture.h"
 #include "platform/ini_file.h"
 #include "support/run_program.h"
+#include "support/utf16_file.h"
 
 namespace {
 
-std::string utf16File(std::u16string_view text)
-{
-    std::string bytes = "\xFF\xFE";
-    for (char16_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>(c >> 8));
-    }
-    return bytes;
-}
-
-void writeBytes(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using testsupport::utf16File;
+using testsupport::writeBytes;
 
 // The same table runs against the system's functions on Windows and against
 // our own writer elsewhere, so both produce the same bytes.
