@@ -22,6 +22,7 @@
 #include "analysis/engine_fixture.h"
 #include "analysis/drum_song.h"
 #include "platform/dynamic_library.h"
+#include "support/fixtures.h"
 
 namespace {
 
@@ -101,8 +102,7 @@ Spectrogram flatSpectrogram(size_t frames)
 }
 
 // The demo song fixture (16-bit stereo at 44.1 kHz) in the two forms the
-// analysis takes. Plain resampling is enough here: 48 kHz by linear
-// interpolation, 22 050 Hz mono by averaging sample pairs.
+// analysis takes.
 DrumSong readDemoSong(const std::filesystem::path& wav)
 {
     std::ifstream in(wav, std::ios::binary);
@@ -115,23 +115,11 @@ DrumSong readDemoSong(const std::filesystem::path& wav)
     if (at + 8 > bytes.size() || u16(22) != 2 || u32(24) != 44100 || u16(34) != 16)
         throw std::runtime_error("unexpected demo song format");
     const size_t frames = std::min<size_t>(u32(at + 4), bytes.size() - at - 8) / 4;
-    const auto sample = [&](size_t frame, size_t channel) {
-        return static_cast<float>(static_cast<int16_t>(u16(at + 8 + 4 * frame + 2 * channel))) / 32768.0f;
-    };
-    DrumSong song;
-    const size_t frames48 = frames * 48000 / 44100;
-    song.stereo.resize(2 * frames48);
-    for (size_t i = 0; i < frames48; ++i) {
-        const double position = static_cast<double>(i) * 44100.0 / 48000.0;
-        const size_t k = std::min(static_cast<size_t>(position), frames - 2);
-        const float weight = static_cast<float>(position - static_cast<double>(k));
-        for (size_t c = 0; c < 2; ++c)
-            song.stereo[2 * i + c] = sample(k, c) * (1.0f - weight) + sample(k + 1, c) * weight;
-    }
-    song.mono.resize(frames / 2);
-    for (size_t n = 0; n < song.mono.size(); ++n)
-        song.mono[n] = 0.25f * (sample(2 * n, 0) + sample(2 * n, 1) + sample(2 * n + 1, 0) + sample(2 * n + 1, 1));
-    return song;
+    std::vector<float> stereo44k(2 * frames);
+    for (size_t i = 0; i < stereo44k.size(); ++i)
+        stereo44k[i] = static_cast<float>(static_cast<int16_t>(u16(at + 8 + 2 * i))) / 32768.0f;
+    AnalysisForms forms = analysisFormsOf(stereo44k);
+    return {std::move(forms.stereo), std::move(forms.mono)};
 }
 
 std::vector<double> demoBarStarts(const std::filesystem::path& list)

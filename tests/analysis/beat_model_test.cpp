@@ -34,29 +34,15 @@ protected:
     static void SetUpTestSuite() { install = new TempInstall("windows"); install->addRuntime(); }
     static void TearDownTestSuite() { delete install; }
 
-    // On its own thread, as the analysis job runs: the runtime keeps
-    // thread-local state in the thread that ran the model, which on Linux
-    // keeps the library mapped until that thread ends.
     ModelRun run(const std::string& model, const Spectrogram& spectrogram)
     {
         install->setModel(testModel(model));
         ModelRun r;
-        std::exception_ptr error;
-        std::thread job([&] {
-            NeuralEngine engine;
-            try {
-                loadEngine(engine, install->folder);
-                r.activations = runBeatModel(
-                    engine, spectrogram, [&] { ++r.ticks; },
-                    [&](int32_t percent, const std::string& message) { r.progress.emplace_back(percent, message); });
-            } catch (...) {
-                error = std::current_exception();
-            }
-            releaseEngine(engine);
+        withEngineOnThread(install->folder, [&](NeuralEngine& engine) {
+            r.activations = runBeatModel(
+                engine, spectrogram, [&] { ++r.ticks; },
+                [&](int32_t percent, const std::string& message) { r.progress.emplace_back(percent, message); });
         });
-        job.join();
-        if (error)
-            std::rethrow_exception(error);
         return r;
     }
 

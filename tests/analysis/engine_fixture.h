@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <exception>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -56,6 +57,28 @@ struct TempInstall {
         std::filesystem::copy_file(model, folder / "beat_this.onnx", std::filesystem::copy_options::overwrite_existing);
     }
 };
+
+// Runs body with an engine loaded from folder on a thread of its own, as the
+// analysis job does: the runtime keeps thread-local state in the thread that
+// ran the model, which on Linux keeps the library mapped until that thread ends.
+template <typename Body>
+void withEngineOnThread(const std::filesystem::path& folder, Body body)
+{
+    std::exception_ptr error;
+    std::thread job([&] {
+        NeuralEngine engine;
+        try {
+            loadEngine(engine, folder);
+            body(engine);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        releaseEngine(engine);
+    });
+    job.join();
+    if (error)
+        std::rethrow_exception(error);
+}
 
 inline std::string loadError(NeuralEngine& engine, const std::filesystem::path& folder)
 {

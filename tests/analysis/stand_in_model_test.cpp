@@ -46,22 +46,11 @@ std::vector<float> analysisAudio(const SynthSong& song)
 DecodedBeats track(const std::vector<float>& samples, double duration)
 {
     DecodedBeats decoded;
-    std::exception_ptr error;
-    std::thread job([&] {
-        NeuralEngine engine;
-        try {
-            const Spectrogram spectrogram = logMelSpectrogram(samples, [] {});
-            loadEngine(engine, testsBinDir());
-            const Activations a = runBeatModel(engine, spectrogram, [] {}, [](int32_t, const std::string&) {});
-            decoded = decodeBeats(a.beat, a.downbeat, duration);
-        } catch (...) {
-            error = std::current_exception();
-        }
-        releaseEngine(engine);
+    const Spectrogram spectrogram = logMelSpectrogram(samples, [] {});
+    withEngineOnThread(testsBinDir(), [&](NeuralEngine& engine) {
+        const Activations a = runBeatModel(engine, spectrogram, [] {}, [](int32_t, const std::string&) {});
+        decoded = decodeBeats(a.beat, a.downbeat, duration);
     });
-    job.join();
-    if (error)
-        std::rethrow_exception(error);
     return decoded;
 }
 

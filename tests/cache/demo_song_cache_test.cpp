@@ -7,6 +7,7 @@
 #include "analysis/analysis_driver.h"
 #include "cache/analysis_cache.h"
 #include "scratch_folder.h"
+#include "support/fixtures.h"
 #include "tools/demo_song/song_synth.h"
 
 namespace {
@@ -17,32 +18,10 @@ bool sameBytes(const std::vector<Record>& a, const std::vector<Record>& b)
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(Record)) == 0);
 }
 
-struct AnalysisInput {
-    std::vector<float> stereo;  // 48 kHz
-    std::vector<float> mono;    // 22 050 Hz
-};
-
-// The demo song as the analysis takes it. Plain resampling is enough here:
-// 48 kHz by linear interpolation, 22 050 Hz mono by averaging sample pairs.
-AnalysisInput demoSongInput()
+// The demo song as the analysis takes it.
+AnalysisForms demoSongInput()
 {
-    const SynthSong song = synthSong(demoShape());
-    const std::vector<float>& s = song.samples;
-    const size_t frames = s.size() / 2;
-    AnalysisInput input;
-    const size_t frames48 = frames * 48000 / 44100;
-    input.stereo.resize(2 * frames48);
-    for (size_t i = 0; i < frames48; ++i) {
-        const double position = static_cast<double>(i) * 44100.0 / 48000.0;
-        const size_t k = std::min(static_cast<size_t>(position), frames - 2);
-        const float weight = static_cast<float>(position - static_cast<double>(k));
-        for (size_t c = 0; c < 2; ++c)
-            input.stereo[2 * i + c] = s[2 * k + c] * (1.0f - weight) + s[2 * (k + 1) + c] * weight;
-    }
-    input.mono.resize(frames / 2);
-    for (size_t n = 0; n < input.mono.size(); ++n)
-        input.mono[n] = 0.25f * (s[4 * n] + s[4 * n + 1] + s[4 * n + 2] + s[4 * n + 3]);
-    return input;
+    return analysisFormsOf(synthSong(demoShape()).samples);
 }
 
 } // namespace
@@ -51,7 +30,7 @@ AnalysisInput demoSongInput()
 // every magnitude, loops cut on detected beats, a measured overview.
 TEST(AnalysisCacheDemoSong, RealAnalysisComesBackBitIdentical)
 {
-    const AnalysisInput input = demoSongInput();
+    const AnalysisForms input = demoSongInput();
     const Analysis analysis =
         analyseSong(input.stereo, input.mono, TAMREL_TEST_BIN_DIR, [] {}, [](int32_t, const std::string&) {});
     ASSERT_GT(analysis.beats.size(), 100u);

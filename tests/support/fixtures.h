@@ -18,3 +18,12 @@ std::vector<GridBeat> readBeatList(const std::filesystem::path& path);
 // returns the WAV path.
 std::filesystem::path writeSongFixture(const std::filesystem::path& folder, const std::string& name,
                                        double seconds, double bpm, int meter);
+
+// A 44.1 kHz interleaved stereo song in the two forms the analysis takes,
+// without the decoder. Plain resampling is enough for tests: 48 kHz stereo by
+// linear interpolation, 22 050 Hz mono by averaging sample pairs.
+struct AnalysisForms {
+    std::vector<float> stereo;  // 48 kHz
+    std::vector<float> mono;    // 22 050 Hz
+};
+AnalysisForms analysisFormsOf(const std::vector<float>& stereo44k);
