@@ -6,10 +6,11 @@
 #include "analysis/beat_model.h"
 #include "analysis/neural_engine.h"
 #include "analysis/spectrogram.h"
+#include "base/audio_constants.h"
 
 namespace {
 
-constexpr double kStereoRate = 48000.0;
+constexpr double kStereoRate = kSongFrameRate;
 constexpr double kShortestSong = 20.0;
 // A millisecond of slack, so that a 20-minute song whose decoded length overshoots by a few samples passes.
 constexpr double kLongestSong = 1200.001;

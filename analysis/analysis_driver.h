@@ -4,7 +4,7 @@
 #include <span>
 
 #include "analysis/analysis_model.h"
-#include "app/cancel.h"
+#include "base/cancel.h"
 
 Analysis analyseSong(std::span<const float> stereoAudio, std::span<const float> monoAudio,
                      const std::filesystem::path& installFolder, const TickFn& tick, const ProgressFn& progress);

@@ -64,9 +64,6 @@ struct Analysis {
     std::string engine = kEngineUnanalysed;
 };
 
-// A cut record: A, B and O in seconds, beat indices -1, scores 0.
-Loop cutRecord(double start, double end, double outro);
-
 // The layouts are a file format: make the compiler prove them.
 static_assert(std::endian::native == std::endian::little, "records are stored in native byte order");
 static_assert(std::is_trivially_copyable_v<Beat> && std::is_trivially_copyable_v<Connection> &&

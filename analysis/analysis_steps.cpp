@@ -10,13 +10,14 @@
 #include "analysis/beat_decoding.h"
 #include "analysis/beat_descriptors.h"
 #include "analysis/loop_search.h"
+#include "base/audio_constants.h"
 
 namespace {
 
 constexpr uint64_t kOverviewTickFrames = 65536;
 constexpr uint32_t kMagnitudeBits = 0x7FFFFFFF;
 constexpr uint32_t kInfinityBits = 0x7F800000;
-constexpr size_t kHopSamples = 441;  // mono samples per spectrogram frame
+constexpr size_t kHopSamples = kSpectrogramHop;
 // A frame counts as silent when it and its three neighbours on each side hold no energy at all.
 constexpr size_t kGateReach = 3;
 constexpr double kSilentEnergy = 1e-9;

@@ -8,7 +8,7 @@
 #include "analysis/analysis_model.h"
 #include "analysis/beat_model.h"
 #include "analysis/spectrogram.h"
-#include "app/cancel.h"
+#include "base/cancel.h"
 
 // Peak of each of 8192 equal slices of the stereo frames; throws "Audio no finito.".
 std::vector<float> peakOverview(std::span<const float> stereoAudio, const TickFn& tick);

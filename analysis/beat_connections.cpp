@@ -1,4 +1,5 @@
 #include "analysis/beat_connections.h"
+#include "analysis/tempo_agreement.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,17 +46,6 @@ double squaredDistance12(const double* a, const double* b)
         sum += d * d;
     }
     return sum;
-}
-
-// exp(-12 |ln(a / b)|), the same as (smaller / larger)^12, which costs a
-// division and five products instead of a logarithm and an exponential in
-// the quadratic loop.
-double tempoAgreement(double a, double b)
-{
-    const double r = a < b ? a / b : b / a;
-    const double r2 = r * r;
-    const double r4 = r2 * r2;
-    return r4 * r4 * r4;
 }
 
 // Scores beat j standing in for beat i; false when the pair is rejected.

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/audio_constants.h"
+
 namespace {
 
-constexpr double kFramesPerSecond = 50.0;
+constexpr double kFramesPerSecond = kSpectrogramFrameRate;
 constexpr int64_t kPeakReach = 3;          // frames each side a peak must dominate
 constexpr double kMergeDistance = 1.01;    // frames: adjacent peaks are one event
 constexpr double kSnapDistance = 0.2;      // s from a downbeat peak to its beat

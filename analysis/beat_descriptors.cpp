@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "analysis/fft.h"
+#include "analysis/hann_window.h"
+#include "base/audio_constants.h"
 
 namespace {
 
-constexpr double kSampleRate = 22050.0;
-constexpr double kFramesPerSecond = 50.0;
+constexpr double kSampleRate = kAnalysisSampleRate;
+constexpr double kFramesPerSecond = kSpectrogramFrameRate;
 constexpr int kCoefficients = 12;
 constexpr size_t kChromaSize = 4096;
 // Harmony is read 40 % into the beat, but never later than 200 ms after its
@@ -44,9 +46,7 @@ struct Tables {
 Tables buildTables()
 {
     Tables t;
-    t.window.resize(kChromaSize);
-    for (size_t n = 0; n < kChromaSize; ++n)
-        t.window[n] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) / kChromaSize);
+    t.window = periodicHann(kChromaSize);
     for (size_t m = 1; m < kChromaSize / 2; ++m) {
         const double f = static_cast<double>(m) * kSampleRate / kChromaSize;
         if (f < kChromaLowHz || f > kChromaHighHz)

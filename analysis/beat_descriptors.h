@@ -4,7 +4,7 @@
 
 #include "analysis/analysis_model.h"
 #include "analysis/spectrogram.h"
-#include "app/cancel.h"
+#include "base/cancel.h"
 
 void describeBeats(std::span<const float> monoAudio, const Spectrogram& spectrogram, Analysis& analysis,
                    const TickFn& tick);

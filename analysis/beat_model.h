@@ -5,7 +5,7 @@
 
 #include "analysis/neural_engine.h"
 #include "analysis/spectrogram.h"
-#include "app/cancel.h"
+#include "base/cancel.h"
 
 struct Activations {
     std::vector<float> beat;      // one logit per frame, -1000 where no window supplied it

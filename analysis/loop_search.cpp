@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/loop_selection.h"
+#include "analysis/tempo_agreement.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ constexpr float kMinStartLoudness = -48.0f;
 constexpr std::array<int32_t, 7> kLoopBars = {2, 4, 8, 12, 16, 24, 32};
 constexpr double kShortestLoop = 6.0;
 constexpr double kLongestLoop = 125.0;
-// exp(-12 |ln r|) >= 0.65 allows about 3.6 % of tempo drift across the loop.
+// A tempo agreement of 0.65 allows about 3.6 % of tempo drift across the loop.
 constexpr double kMinRhythm = 0.65;
 // The outro may start within the last 35 % of the song (at most 36 s), and at least 3 s before its end.
 constexpr double kOutroWindowShare = 0.35;
@@ -63,11 +64,6 @@ Similarity compareNeighbourhoods(const std::vector<Beat>& beats, const std::vect
     return {std::clamp(0.125 * cosines, 0.0, 1.0), std::exp(-0.45 * distance / 96.0), 0.125 * gap};
 }
 
-double tempoSimilarity(const Beat& p, const Beat& q)
-{
-    return std::exp(-12.0 * std::abs(std::log(p.bpm / q.bpm)));
-}
-
 double joinScore(const Similarity& s, double tempo)
 {
     return std::clamp(0.28 * s.timbre + 0.48 * s.harmony + tempo - 0.018 * s.loudnessGap, 0.0, 1.0);
@@ -102,7 +98,7 @@ std::vector<OutroChoice> outroCandidates(const Search& s, int c)
             continue;
         const Similarity sim = compareNeighbourhoods(s.beats, s.chromaEnergy, n, c);
         const Beat& before = s.beats[n - 1];
-        const double bonus = before.bpm > 0.0 ? 0.24 * tempoSimilarity(before, s.beats[c]) : 0.0;
+        const double bonus = before.bpm > 0.0 ? 0.24 * tempoAgreement(before.bpm, s.beats[c].bpm) : 0.0;
         const double q = joinScore(sim, bonus);
         candidates.push_back({n, q, q + 0.02 * static_cast<double>(beat.downbeatProbability)});
     }
@@ -137,7 +133,7 @@ void proposeFrom(const Search& s, int c, std::vector<Loop>& proposals)
         const Beat& lastOfLoop = s.beats[t - 1];
         if (!(lastOfLoop.bpm > 0.0 && start.bpm > 0.0))
             continue;
-        const double rhythm = tempoSimilarity(lastOfLoop, start);
+        const double rhythm = tempoAgreement(lastOfLoop.bpm, start.bpm);
         if (rhythm < kMinRhythm)
             continue;
         const Similarity join = compareNeighbourhoods(s.beats, s.chromaEnergy, c, t);

@@ -4,10 +4,11 @@
 #include <cmath>
 
 #include "analysis/spectrogram.h"
+#include "base/audio_constants.h"
 
 namespace {
 
-constexpr double kSampleRate = 22050.0;
+constexpr double kSampleRate = kAnalysisSampleRate;
 constexpr double kLowHz = 30.0;
 constexpr double kHighHz = 11000.0;
 

@@ -6,21 +6,15 @@
 #include <stdexcept>
 
 #include "analysis/fft.h"
+#include "analysis/hann_window.h"
 #include "analysis/mel_filters.h"
+#include "base/audio_constants.h"
 
 namespace {
 
 constexpr size_t kFftSize = kMelFftSize;
-constexpr size_t kHop = 441;                // 22 050 Hz / 50 frames per second
+constexpr size_t kHop = kSpectrogramHop;
 constexpr size_t kTickEvery = 128;
-
-std::vector<double> periodicHann()
-{
-    std::vector<double> w(kFftSize);
-    for (size_t n = 0; n < kFftSize; ++n)
-        w[n] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) / static_cast<double>(kFftSize));
-    return w;
-}
 
 // Centred frames read past both ends; mirror without repeating the edge sample.
 size_t reflect(int64_t p, int64_t n)
@@ -40,12 +34,12 @@ Spectrogram logMelSpectrogram(std::span<const float> samples, const TickFn& tick
         throw std::runtime_error("Audio demasiado corto para analizar.");
     const auto n = static_cast<int64_t>(samples.size());
 
-    Spectrogram spec;
-    spec.frames = samples.size() / kHop + 1;
-    spec.values.assign(spec.frames * kMelBands, 0.0f);
+    Spectrogram spectrogram;
+    spectrogram.frames = samples.size() / kHop + 1;
+    spectrogram.values.assign(spectrogram.frames * kMelBands, 0.0f);
 
     const MelFilters filters = melFilters();
-    const std::vector<double> window = periodicHann();
+    const std::vector<double> window = periodicHann(kFftSize);
     std::vector<std::complex<double>> buffer(kFftSize);
     std::vector<double> magnitudeA(kMelFftBins);
     std::vector<double> magnitudeB(kMelFftBins);
@@ -59,7 +53,7 @@ Spectrogram logMelSpectrogram(std::span<const float> samples, const TickFn& tick
         return static_cast<double>(sample) * window[i];
     };
     const auto melRow = [&](const std::vector<double>& magnitude, uint64_t k) {
-        float* row = spec.values.data() + k * kMelBands;
+        float* row = spectrogram.values.data() + k * kMelBands;
         for (size_t b = 0; b < kMelBands; ++b) {
             double s = 0.0;
             for (size_t i = filters.bandStart[b]; i < filters.bandStart[b + 1]; ++i)
@@ -71,10 +65,10 @@ Spectrogram logMelSpectrogram(std::span<const float> samples, const TickFn& tick
     // Both inputs are real, so two frames share one complex transform: frame
     // k in the real part, frame k + 1 in the imaginary part, separated again
     // through the conjugate symmetry of real spectra. Half the transforms.
-    for (uint64_t k = 0; k < spec.frames; k += 2) {
+    for (uint64_t k = 0; k < spectrogram.frames; k += 2) {
         if (k % kTickEvery == 0)
             tick();
-        const bool pair = k + 1 < spec.frames;
+        const bool pair = k + 1 < spectrogram.frames;
         for (size_t i = 0; i < kFftSize; ++i)
             buffer[i] = {frameSample(k, i), pair ? frameSample(k + 1, i) : 0.0};
         forwardFft(buffer);
@@ -91,5 +85,5 @@ Spectrogram logMelSpectrogram(std::span<const float> samples, const TickFn& tick
         if (pair)
             melRow(magnitudeB, k + 1);
     }
-    return spec;
+    return spectrogram;
 }

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "app/cancel.h"
+#include "base/cancel.h"
 
 inline constexpr int kMelBands = 128;
 

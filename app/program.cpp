@@ -6,11 +6,11 @@
 
 namespace {
 
-int runMode(const std::vector<std::filesystem::path>& args)
+int runMode(const std::vector<std::filesystem::path>& args, Folders& folders)
 {
     if (chooseMode(args) == RunMode::Verification)
-        return runVerification(args[2], args[3]);
-    return runInteractive(args);
+        return runVerification(args[2], args[3], folders);
+    return runInteractive(args, folders);
 }
 
 } // namespace
@@ -18,16 +18,17 @@ int runMode(const std::vector<std::filesystem::path>& args)
 int runProgram(const std::function<std::vector<std::filesystem::path>()>& splitCommandLine)
 {
     int exitCode = 1;
+    Folders folders;
     // A failure that reaches this point is silent: no window exists to show it.
     try {
-        loadSettings();
+        loadSettings(folders);
         std::vector<std::filesystem::path> args = splitCommandLine();
-        exitCode = runMode(args);
+        exitCode = runMode(args, folders);
     } catch (...) {
         exitCode = 1;
     }
-    // No job thread and no playback exist yet when a mode returns here; the
+    // The window joins its job and stops its playback before it returns; the
     // work folder is all that is left to clear.
-    removeWorkFolder();
+    removeWorkFolder(folders.workFolder);
     return exitCode;
 }

@@ -15,4 +15,4 @@ int runProgram(const std::function<std::vector<std::filesystem::path>()>& splitC
 
 // The shutdown's last own step: the work folder goes with everything in it,
 // whatever fails on the way.
-void removeWorkFolder();
+void removeWorkFolder(const std::filesystem::path& workFolder);

@@ -3,13 +3,9 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "platform/ini_file.h"
 #include "platform/known_folders.h"
-
-std::filesystem::path workFolder;
-std::filesystem::path settingsFile;
-std::filesystem::path outputFolder;
 
 namespace {
 
@@ -21,24 +17,25 @@ std::filesystem::path fromUtf16(const std::u16string& text) { return pathFromUtf
 
 } // namespace
 
-void loadSettings()
+void loadSettings(Folders& folders)
 {
-    workFolder = platform::createUniqueWorkFolder();
+    folders.workFolder = platform::createUniqueWorkFolder();
 
     const auto appData = platform::localAppDataFolder();
     if (!appData)
         throw std::runtime_error("No se encontro la carpeta de usuario.");
-    const std::filesystem::path settingsFolder = *appData / "Tamrel" / "Orvane";
-    settingsFile = settingsFolder / "settings.ini";
-    std::filesystem::create_directories(settingsFolder);
+    const std::filesystem::path dataFolder = *appData / "Tamrel" / "Orvane";
+    folders.settingsFile = dataFolder / "settings.ini";
+    const std::filesystem::path& settingsFile = folders.settingsFile;
+    std::filesystem::create_directories(dataFolder);
 
-    const std::filesystem::path defaultOutput = platform::musicFolder().value_or(settingsFolder) / "Tamrel Loops";
+    const std::filesystem::path defaultOutput = platform::musicFolder().value_or(dataFolder) / "Tamrel Loops";
 
     // The byte-order mark makes every later write store UTF-16 text.
     if (!std::filesystem::exists(settingsFile))
         std::ofstream(settingsFile, std::ios::binary).write("\xFF\xFE", 2);
 
-    outputFolder = fromUtf16(platform::readIniString(settingsFile, kSection, kOutputKey, toUtf16(defaultOutput)));
+    folders.outputFolder = fromUtf16(platform::readIniString(settingsFile, kSection, kOutputKey, toUtf16(defaultOutput)));
 }
 
 std::filesystem::path installFolder()
@@ -49,10 +46,15 @@ std::filesystem::path installFolder()
     return executable->parent_path();
 }
 
-void storeOutputFolder(const std::filesystem::path& folder)
+std::filesystem::path settingsFolder(const Folders& folders)
 {
-    outputFolder = folder;
-    platform::writeIniString(settingsFile, kSection, kOutputKey, toUtf16(folder));
+    return folders.settingsFile.parent_path();
+}
+
+void storeOutputFolder(Folders& folders, const std::filesystem::path& folder)
+{
+    folders.outputFolder = folder;
+    platform::writeIniString(folders.settingsFile, kSection, kOutputKey, toUtf16(folder));
 }
 
 std::u16string readIniValue(const std::filesystem::path& iniFile, const std::u16string& key)

@@ -3,12 +3,11 @@
 #include <stdexcept>
 
 #include "analysis/analysis_driver.h"
-#include "app/cancel.h"
-#include "app/current_song.h"
-#include "app/settings.h"
-#include "app/text_file.h"
-#include "app/utf.h"
+#include "app/song.h"
 #include "audio/decoder.h"
+#include "base/cancel.h"
+#include "base/text_file.h"
+#include "base/utf.h"
 #include "render/export_package.h"
 
 namespace {
@@ -17,27 +16,29 @@ namespace {
 constexpr double kVerificationFadeSeconds = 0.06;
 constexpr int kVerificationRepetitions = 2;
 
-void verify(const std::filesystem::path& songPath, const std::filesystem::path& outputFolder)
+void verify(const std::filesystem::path& songPath, const std::filesystem::path& outputFolder, const Folders& folders)
 {
-    const std::vector<float> songAudio = decodeSong(songPath);
-    const std::vector<float> analysisAudio = readAnalysisAudio();
+    const DecoderRun decoder{installFolder(), folders.workFolder};
+    Song song{songPath, decodeSong(songPath, decoder), {}};
+    const std::vector<float> analysisAudio = readAnalysisAudio(folders.workFolder);
     const ProgressFn silent = [](int32_t, const std::string&) {};
-    // The export reads the current analysis for its report.
-    currentAnalysis = analyseSong(songAudio, analysisAudio, installFolder(), checkCancel, silent);
-    if (currentAnalysis.loops.empty())
+    song.analysis = analyseSong(song.audio, analysisAudio, decoder.installFolder, checkCancel, silent);
+    if (song.analysis.loops.empty())
         throw std::runtime_error("Sin cortes automaticos.");
-    const std::filesystem::path package = exportPackage(songAudio, currentAnalysis.loops[0], kVerificationFadeSeconds,
-                                                        kVerificationRepetitions, outputFolder, songPath);
+    const std::filesystem::path package =
+        exportPackage(song.audio, song.analysis, song.analysis.loops[0], kVerificationFadeSeconds,
+                      kVerificationRepetitions, outputFolder, song.path);
     writeTextFile(outputFolder / "verification.txt", pathToUtf8(package));
 }
 
 } // namespace
 
-int runVerification(const std::filesystem::path& songPath, const std::filesystem::path& outputFolder)
+int runVerification(const std::filesystem::path& songPath, const std::filesystem::path& outputFolder,
+                    const Folders& folders)
 {
     // Nobody is there to read a message: the exit code is the whole report.
     try {
-        verify(songPath, outputFolder);
+        verify(songPath, outputFolder, folders);
         return 0;
     } catch (...) {
         return 1;

@@ -3,9 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/settings.h"
-
-void removeWorkFolder()
+void removeWorkFolder(const std::filesystem::path& workFolder)
 {
     if (workFolder.empty())
         return;

@@ -4,24 +4,24 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "app/cancel.h"
-#include "app/settings.h"
 #include "audio/decoder_run.h"
+#include "base/audio_constants.h"
+#include "base/cancel.h"
+#include "base/free_space.h"
 #include "platform/child_process.h"
-#include "platform/file_system.h"
 
 static_assert(std::endian::native == std::endian::little, "the decoder's raw output is little-endian float");
 
-std::atomic<uint64_t> decoderTimeLimitMs{300000};
-
 namespace {
 
-constexpr uint64_t kMinSongBytes = 7680000;        // 20 s x 48000 frames x 8 bytes
-constexpr uint64_t kMaxSongBytes = 460800000;      // 1200 s
-constexpr uint64_t kOutputLimitBytes = 461184000;  // 1201 s: a larger output stops the decoder
-constexpr uint64_t kMaxAnalysisBytes = 105928200;  // 1201 s of 22 050 Hz mono
+constexpr uint64_t kSongBytesPerSecond = uint64_t{kSongFrameRate} * kSongChannels * sizeof(float);
+constexpr uint64_t kMinSongBytes = kShortestSongSeconds * kSongBytesPerSecond;
+constexpr uint64_t kMaxSongBytes = kLongestSongSeconds * kSongBytesPerSecond;
+// One second more than the longest song: a larger output stops the decoder.
+constexpr uint64_t kOutputLimitBytes = (kLongestSongSeconds + 1) * kSongBytesPerSecond;
+constexpr uint64_t kMaxAnalysisBytes = (kLongestSongSeconds + 1) * uint64_t{kAnalysisSampleRate} * sizeof(float);
 constexpr uint64_t kWorkSpaceBytes = kOutputLimitBytes + kMaxAnalysisBytes;
-constexpr uint64_t kFreeSpaceReserve = 536870912;  // 512 MiB
+static_assert(kMinSongBytes == 7680000 && kOutputLimitBytes == 461184000 && kMaxAnalysisBytes == 105928200);
 constexpr uint32_t kPollMs = 100;
 constexpr uint32_t kFinalWaitMs = 5000;
 
@@ -44,11 +44,11 @@ bool readFloats(const std::filesystem::path& file, std::vector<float>& samples)
 
 // Runs the decoder to its end, or stops it on cancellation, time-out or
 // runaway output. True when it was stopped.
-bool superviseDecoder(platform::ChildProcess& child, const std::filesystem::path& decoded)
+bool superviseDecoder(platform::ChildProcess& child, const std::filesystem::path& decoded, uint64_t timeLimitMs)
 {
     const uint64_t start = platform::monotonicMilliseconds();
     const auto mustStop = [&] {
-        if (cancelFlag.load() || platform::monotonicMilliseconds() - start > decoderTimeLimitMs.load())
+        if (cancelFlag.load() || platform::monotonicMilliseconds() - start > timeLimitMs)
             return true;
         std::error_code unreadable;
         const uintmax_t size = std::filesystem::file_size(decoded, unreadable);
@@ -65,10 +65,11 @@ bool superviseDecoder(platform::ChildProcess& child, const std::filesystem::path
 
 } // namespace
 
-std::vector<float> decodeSong(const std::filesystem::path& songPath)
+std::vector<float> decodeSong(const std::filesystem::path& songPath, const DecoderRun& run)
 {
     checkCancel();
-    const std::filesystem::path install = installFolder();
+    const std::filesystem::path& install = run.installFolder;
+    const std::filesystem::path& workFolder = run.workFolder;
     const std::filesystem::path decoder = install / platform::decoderFileName();
     if (!std::filesystem::exists(decoder))
         fail("Falta el motor ffmpeg.exe. Reinstala el paquete completo.");
@@ -84,7 +85,6 @@ std::vector<float> decodeSong(const std::filesystem::path& songPath)
         song = songPath;
     platform::ChildLaunch launch;
     launch.program = decoder;
-    launch.commandLine = decoderCommandLine(decoder, song, mono);
     launch.arguments = decoderArguments(decoder, song, mono);
     launch.workingFolder = install;
     launch.standardOutput = decoded;
@@ -96,7 +96,7 @@ std::vector<float> decodeSong(const std::filesystem::path& songPath)
     if (child.status == platform::StartStatus::StartFailed)
         fail("Windows no pudo iniciar el motor de audio incluido.");
 
-    const bool stopped = superviseDecoder(child, decoded);
+    const bool stopped = superviseDecoder(child, decoded, run.timeLimitMs);
     const int exitCode = platform::finishChild(child, kFinalWaitMs);
     checkCancel();  // a cancelled run reports the cancellation, not a decoding failure
     if (exitCode != 0 || stopped)
@@ -112,7 +112,7 @@ std::vector<float> decodeSong(const std::filesystem::path& songPath)
     return audio;
 }
 
-std::vector<float> readAnalysisAudio()
+std::vector<float> readAnalysisAudio(const std::filesystem::path& workFolder)
 {
     const std::filesystem::path mono = workFolder / "mono.f32";
     const uintmax_t size = std::filesystem::file_size(mono);
@@ -124,21 +124,4 @@ std::vector<float> readAnalysisAudio()
         fail("No se pudo leer el audio de analisis.");
     std::filesystem::remove(mono);
     return audio;
-}
-
-void ensureFreeSpace(const std::filesystem::path& folder, uint64_t bytes)
-{
-    std::error_code error;
-    std::filesystem::path existing = std::filesystem::absolute(folder, error);
-    if (error)
-        existing = folder;
-    while (!std::filesystem::exists(existing, error)) {
-        const std::filesystem::path parent = existing.parent_path();
-        if (parent.empty() || parent == existing)
-            break;
-        existing = parent;
-    }
-    const auto free = platform::freeBytesAvailable(existing);
-    if (!free || bytes > UINT64_MAX - kFreeSpaceReserve || *free < bytes + kFreeSpaceReserve)
-        fail("Falta espacio: deja al menos 512 MB libres, ademas del audio a exportar.");
 }

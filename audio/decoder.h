@@ -3,12 +3,16 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
-#include <string>
 #include <vector>
 
-std::vector<float> decodeSong(const std::filesystem::path& songPath);
-std::vector<float> readAnalysisAudio();
-// Quotes one argument so that Windows argument splitting gives it back unchanged.
-std::u16string quoteArgument(std::u16string_view text);
-// Throws the free-space message unless bytes + 512 MiB are free for the user.
-void ensureFreeSpace(const std::filesystem::path& folder, uint64_t bytes);
+// Where one decoder run reads and writes, and how long it may take.
+struct DecoderRun {
+    std::filesystem::path installFolder;  // holds the decoder program
+    std::filesystem::path workFolder;     // receives its outputs and its log
+    uint64_t timeLimitMs = 300000;        // only tests shorten it
+};
+
+// Decodes the song; leaves "mono.f32" in the work folder for readAnalysisAudio.
+std::vector<float> decodeSong(const std::filesystem::path& songPath, const DecoderRun& run);
+// Reads and deletes the work folder's "mono.f32".
+std::vector<float> readAnalysisAudio(const std::filesystem::path& workFolder);

@@ -1,5 +1,3 @@
-#include "audio/argument_quoting.h"
-#include "audio/decoder.h"
 #include "audio/decoder_run.h"
 
 namespace {
@@ -17,51 +15,31 @@ constexpr const char* kOutputOptions =
     "-map 0:a:0 -vn -sn -dn -t 1200.02 -ac 1 -ar 22050 -af aresample=filter_size=64:phase_shift=10 "
     "-f f32le -c:a pcm_f32le -y";
 
-NativeString widen(const char* ascii)
-{
-    NativeString text;
-    for (; *ascii != '\0'; ++ascii) text.push_back(static_cast<Char>(*ascii));
-    return text;
-}
-
-NativeString quoted(const std::filesystem::path& path)
-{
-    return quoteCommandArgument<Char>(path.native());
-}
-
 void appendWords(std::vector<NativeString>& arguments, const char* words)
 {
-    const NativeString text = widen(words);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(Char(' '), start);
-        if (end == NativeString::npos) end = text.size();
-        if (end > start) arguments.push_back(text.substr(start, end - start));
-        start = end + 1;
+    NativeString word;
+    for (const char* c = words;; ++c) {
+        if (*c == ' ' || *c == '\0') {
+            if (!word.empty())
+                arguments.push_back(word);
+            word.clear();
+            if (*c == '\0')
+                return;
+        } else {
+            word.push_back(static_cast<Char>(*c));
+        }
     }
 }
 
 } // namespace
-
-std::u16string quoteArgument(std::u16string_view text)
-{
-    return quoteCommandArgument<char16_t>(text);
-}
-
-NativeString decoderCommandLine(const std::filesystem::path& decoder, const std::filesystem::path& song,
-                                const std::filesystem::path& mono)
-{
-    return quoted(decoder) + widen(" ") + widen(kInputOptions) + widen(" ") + quoted(song) + widen(" ") +
-           widen(kOutputOptions) + widen(" ") + quoted(mono);
-}
 
 std::vector<NativeString> decoderArguments(const std::filesystem::path& decoder, const std::filesystem::path& song,
                                            const std::filesystem::path& mono)
 {
     std::vector<NativeString> arguments{decoder.native()};
     appendWords(arguments, kInputOptions);
-    arguments.push_back(widen("file:") + song.native());
+    arguments.push_back(platform::decoderFileArgument(song));
     appendWords(arguments, kOutputOptions);
-    arguments.push_back(widen("file:") + mono.native());
+    arguments.push_back(platform::decoderFileArgument(mono));
     return arguments;
 }

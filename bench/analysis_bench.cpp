@@ -28,6 +28,8 @@
 #include "analysis/loop_search.h"
 #include "analysis/neural_engine.h"
 #include "analysis/spectrogram.h"
+#include "base/byte_io.h"
+#include "bench/bare_decoder.h"
 #include "tests/analysis/drum_song.h"
 
 namespace fs = std::filesystem;
@@ -41,35 +43,24 @@ double secondsOf(const std::function<void()>& work)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void put16(std::ofstream& out, uint16_t v)
-{
-    const char bytes[2] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
-    out.write(bytes, 2);
-}
-
-void put32(std::ofstream& out, uint32_t v)
-{
-    for (int shift = 0; shift < 32; shift += 8)
-        out.put(static_cast<char>((v >> shift) & 0xFF));
-}
-
 // 16-bit PCM stereo at 48 kHz: the plainest input the decoder can get.
 void writeWav(const fs::path& path, const std::vector<float>& stereo)
 {
-    std::ofstream out(path, std::ios::binary);
     const uint32_t dataBytes = static_cast<uint32_t>(stereo.size() * 2);
-    out.write("RIFF", 4);
-    put32(out, 36 + dataBytes);
-    out.write("WAVEfmt ", 8);
-    put32(out, 16);
-    put16(out, 1);
-    put16(out, 2);
-    put32(out, 48000);
-    put32(out, 48000 * 4);
-    put16(out, 4);
-    put16(out, 16);
-    out.write("data", 4);
-    put32(out, dataBytes);
+    std::string header = "RIFF";
+    appendLe32(header, 36 + dataBytes);
+    header += "WAVEfmt ";
+    appendLe32(header, 16);
+    appendLe16(header, 1);
+    appendLe16(header, 2);
+    appendLe32(header, 48000);
+    appendLe32(header, 48000 * 4);
+    appendLe16(header, 4);
+    appendLe16(header, 16);
+    header += "data";
+    appendLe32(header, dataBytes);
+    std::ofstream out(path, std::ios::binary);
+    out << header;
     std::vector<char> bytes(stereo.size() * 2);
     for (size_t n = 0; n < stereo.size(); ++n) {
         const float clipped = std::max(-1.0f, std::min(1.0f, stereo[n]));
@@ -102,21 +93,6 @@ int runShell(const fs::path& decoder, const std::string& command)
 {
     const bool windowsShell = decoder.extension() == ".exe";
     return std::system(windowsShell ? joined({"\"", command, "\""}).c_str() : command.c_str());
-}
-
-// The program's decoder command line, both outputs.
-double timeDecoder(const fs::path& decoder, const fs::path& song, const fs::path& work)
-{
-    const std::string command = joined(
-        {quoted(decoder),
-         " -hide_banner -loglevel error -nostdin -threads 1 -filter_threads 1 -protocol_whitelist file,pipe -i ",
-         quoted(song),
-         " -map 0:a:0 -vn -sn -dn -t 1200.02 -ac 2 -ar 48000 -f f32le -c:a pcm_f32le pipe:1 -map 0:a:0 -vn -sn -dn"
-         " -t 1200.02 -ac 1 -ar 22050 -af aresample=filter_size=64:phase_shift=10 -f f32le -c:a pcm_f32le -y ",
-         quoted(work / "mono.f32"), " > ", quoted(work / "decoded.f32"), " 2> ", quoted(work / "decoder.log")});
-    int status = 0;
-    const double seconds = secondsOf([&] { status = runShell(decoder, command); });
-    return status == 0 ? seconds : -1.0;
 }
 
 bool encodeMp3(const fs::path& decoder, const fs::path& wav, const fs::path& mp3)
@@ -181,9 +157,9 @@ void benchSong(const fs::path& install, double seconds)
             std::printf("%-28s %9.3f s  -> all but inference = %.1f %% of it\n", name, decoderSeconds,
                         100.0 * withoutInference / decoderSeconds);
     };
-    report("decoder, 16-bit WAV input", timeDecoder(decoder, wav, work));
+    report("decoder, 16-bit WAV input", bareDecoderSeconds(install, wav, work));
     if (encodeMp3(decoder, wav, mp3))
-        report("decoder, 192 kb/s MP3 input", timeDecoder(decoder, mp3, work));
+        report("decoder, 192 kb/s MP3 input", bareDecoderSeconds(install, mp3, work));
     std::error_code ignored;
     fs::remove_all(work, ignored);
 }

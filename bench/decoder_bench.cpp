@@ -11,10 +11,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/cancel.h"
+#include "base/cancel.h"
 #include "app/settings.h"
-#include "audio/argument_quoting.h"
 #include "audio/decoder.h"
+#include "base/byte_io.h"
 #include "platform/child_process.h"
 #include "platform/file_system.h"
 
@@ -25,11 +25,6 @@ using Clock = std::chrono::steady_clock;
 double msSince(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-void putLE(std::string& out, uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
 // 48 kHz 16-bit stereo: a slowly swept tone, so lossy encoders have work to do.
@@ -43,39 +38,36 @@ void writeWav(const std::filesystem::path& path, uint64_t frames, uint16_t chann
         const double v = 0.3 * std::sin(6.283185307 * (220 + 20 * t) * t);
         for (uint16_t c = 0; c < channels; ++c) {
             if (bits == 8) data.push_back(static_cast<char>(128 + static_cast<int>(v * 100)));
-            else putLE(data, static_cast<uint16_t>(static_cast<int16_t>(v * 32767)), 2);
+            else appendLe16(data, static_cast<uint16_t>(static_cast<int16_t>(v * 32767)));
         }
     }
     std::string header = "RIFF";
-    putLE(header, static_cast<uint32_t>(36 + data.size()), 4);
+    appendLe32(header, static_cast<uint32_t>(36 + data.size()));
     header += "WAVEfmt ";
-    putLE(header, 16, 4);
-    putLE(header, 1, 2);
-    putLE(header, channels, 2);
-    putLE(header, 48000, 4);
-    putLE(header, 48000 * align, 4);
-    putLE(header, align, 2);
-    putLE(header, bits, 2);
+    appendLe32(header, 16);
+    appendLe16(header, 1);
+    appendLe16(header, channels);
+    appendLe32(header, 48000);
+    appendLe32(header, 48000 * align);
+    appendLe16(header, align);
+    appendLe16(header, bits);
     header += "data";
-    putLE(header, static_cast<uint32_t>(data.size()), 4);
+    appendLe32(header, static_cast<uint32_t>(data.size()));
     std::ofstream(path, std::ios::binary) << header << data;
 }
 
-bool encode(const std::filesystem::path& source, const std::filesystem::path& target)
+bool encode(const std::filesystem::path& source, const std::filesystem::path& target, const std::filesystem::path& work)
 {
-    using Char = std::filesystem::path::value_type;
     const auto decoder = installFolder() / platform::decoderFileName();
     platform::ChildLaunch launch;
     launch.program = decoder;
     for (const std::filesystem::path& arg : {decoder, std::filesystem::path("-loglevel"), std::filesystem::path("error"),
                                             std::filesystem::path("-i"), source, target}) {
         launch.arguments.push_back(arg.native());
-        if (!launch.commandLine.empty()) launch.commandLine += Char(' ');
-        launch.commandLine += quoteCommandArgument<Char>(arg.native());
     }
-    launch.workingFolder = workFolder;
-    launch.standardOutput = workFolder / "encode.out";
-    launch.standardError = workFolder / "encode.err";
+    launch.workingFolder = work;
+    launch.standardOutput = work / "encode.out";
+    launch.standardError = work / "encode.err";
     platform::ChildProcess child = platform::startChildProcess(launch);
     if (child.status != platform::StartStatus::Started) return false;
     platform::waitForChild(child, 600000);
@@ -95,12 +87,12 @@ int main(int argc, char** argv)
     const auto root = std::filesystem::temp_directory_path() /
                       ("tamrel-bench-decoder-" + std::to_string(platform::currentProcessId()));
     std::filesystem::create_directories(root / "work");
-    workFolder = root / "work";
+    const DecoderRun run{installFolder(), root / "work"};
 
     std::vector<std::filesystem::path> songs(argv + 1, argv + argc);
     if (songs.empty()) {
         writeWav(root / "song.wav", 180ull * 48000, 2, 16);
-        encode(root / "song.wav", root / "song.mp3");
+        encode(root / "song.wav", root / "song.mp3", run.workFolder);
         songs = {root / "song.wav", root / "song.mp3"};
     }
     for (const auto& song : songs) {
@@ -108,8 +100,8 @@ int main(int argc, char** argv)
         size_t frames = 0;
         for (int i = 0; i < 3; ++i) {
             const auto start = Clock::now();
-            frames = decodeSong(song).size() / 2;
-            readAnalysisAudio();
+            frames = decodeSong(song, run).size() / 2;
+            readAnalysisAudio(run.workFolder);
             runs.push_back(msSince(start));
         }
         std::printf("decode %-40s %8.1f s of audio  median %7.1f ms  (3 runs)\n", song.filename().string().c_str(),
@@ -128,7 +120,7 @@ int main(int argc, char** argv)
             cancelFlag = true;
         });
         try {
-            decodeSong(root / "long.wav");
+            decodeSong(root / "long.wav", run);
         } catch (const std::runtime_error&) {
         }
         const auto end = Clock::now();

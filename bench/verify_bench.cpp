@@ -12,11 +12,11 @@
 #include <string>
 
 #include "analysis/analysis_driver.h"
-#include "app/cancel.h"
-#include "app/current_song.h"
+#include "base/cancel.h"
 #include "app/settings.h"
-#include "app/utf.h"
+#include "base/utf.h"
 #include "audio/decoder.h"
+#include "bench/bare_decoder.h"
 #include "platform/process_memory.h"
 #include "render/export_package.h"
 #include "tools/demo_song/song_synth.h"
@@ -34,36 +34,6 @@ double secondsSince(Clock::time_point start)
 double megabytes(uint64_t bytes)
 {
     return static_cast<double>(bytes) / (1024.0 * 1024.0);
-}
-
-std::string quoted(const fs::path& path)
-{
-    return utf16ToUtf8(quoteArgument(utf8ToUtf16(pathToUtf8(path))));
-}
-
-// The decoder's own command line, outputs to files, through the shell. The
-// leading "cd . &&" keeps the Windows shell from stripping the first quote.
-double bareDecoderSeconds(const fs::path& song, const fs::path& scratch)
-{
-    fs::path decoder = installFolder() / "ffmpeg.exe";
-    if (!fs::exists(decoder))
-        decoder = installFolder() / "ffmpeg";
-    const std::string command =
-        "cd . && " + quoted(decoder) +
-        " -hide_banner -loglevel error -nostdin -threads 1 -filter_threads 1 -protocol_whitelist file,pipe -i " +
-        quoted(song) +
-        " -map 0:a:0 -vn -sn -dn -t 1200.02 -ac 2 -ar 48000 -f f32le -c:a pcm_f32le pipe:1 -map 0:a:0 -vn -sn -dn"
-        " -t 1200.02 -ac 1 -ar 22050 -af aresample=filter_size=64:phase_shift=10 -f f32le -c:a pcm_f32le -y " +
-        quoted(scratch / "mono.f32") + " > " + quoted(scratch / "decoded.f32") + " 2> " +
-        quoted(scratch / "decoder.log");
-    const Clock::time_point start = Clock::now();
-    if (std::system(command.c_str()) != 0)
-        throw std::runtime_error("the bare decoder command failed");
-    const double seconds = secondsSince(start);
-    fs::remove(scratch / "mono.f32");
-    fs::remove(scratch / "decoded.f32");
-    fs::remove(scratch / "decoder.log");
-    return seconds;
 }
 
 // Stage boundaries from the driver's fixed progress percentages.
@@ -90,10 +60,10 @@ void row(const char* stage, double seconds)
         std::printf("  %-34s %10.3f s\n", stage, seconds);
 }
 
-int run(int argc, char** argv)
+int run(int argc, char** argv, Folders& folders)
 {
-    loadSettings();
-    const fs::path scratch = workFolder / "bench";
+    loadSettings(folders);
+    const fs::path scratch = folders.workFolder / "bench";
     fs::create_directories(scratch);
 
     fs::path song;
@@ -109,26 +79,26 @@ int run(int argc, char** argv)
     }
     std::printf("song: %s\n", pathToUtf8(song).c_str());
 
-    const double bare = bareDecoderSeconds(song, scratch);
+    const double bare = bareDecoderSeconds(installFolder(), song, scratch);
 
     Clock::time_point start = Clock::now();
-    const std::vector<float> audio = decodeSong(song);
-    const std::vector<float> mono = readAnalysisAudio();
+    const std::vector<float> audio = decodeSong(song, {installFolder(), folders.workFolder});
+    const std::vector<float> mono = readAnalysisAudio(folders.workFolder);
     const double decode = secondsSince(start);
     const uint64_t afterDecode = platform::peakResidentBytes();
 
     StageClock stages;
     const ProgressFn progress = [&](int32_t percent, const std::string&) { stages.mark(percent); };
-    currentAnalysis = analyseSong(audio, mono, installFolder(), checkCancel, progress);
+    const Analysis analysis = analyseSong(audio, mono, installFolder(), checkCancel, progress);
     stages.mark(1000);  // returned
     const uint64_t afterAnalysis = platform::peakResidentBytes();
 
     double exportSeconds = -1;
     uint64_t packageBytes = 0;
-    if (!currentAnalysis.loops.empty()) {
+    if (!analysis.loops.empty()) {
         start = Clock::now();
         const fs::path package =
-            exportPackage(audio, currentAnalysis.loops[0], 0.06, 2, scratch / "salida", song);
+            exportPackage(audio, analysis, analysis.loops[0], 0.06, 2, scratch / "salida", song);
         exportSeconds = secondsSince(start);
         for (const auto& entry : fs::directory_iterator(package))
             packageBytes += entry.file_size();
@@ -137,8 +107,8 @@ int run(int argc, char** argv)
     const uint64_t peak = platform::peakResidentBytes();
 
     std::printf("duration %.1f s, %zu beats, %zu connections, %zu loops, %.2f BPM\n",
-                static_cast<double>(audio.size()) / 2.0 / 48000.0, currentAnalysis.beats.size(),
-                currentAnalysis.connections.size(), currentAnalysis.loops.size(), currentAnalysis.bpm);
+                static_cast<double>(audio.size()) / 2.0 / 48000.0, analysis.beats.size(),
+                analysis.connections.size(), analysis.loops.size(), analysis.bpm);
     row("bare decoder command", bare);
     row("decode (decodeSong + mono read)", decode);
     row("spectrogram", stages.between(6, 12));
@@ -158,13 +128,14 @@ int run(int argc, char** argv)
 int main(int argc, char** argv)
 {
     int code = 1;
+    Folders folders;
     try {
-        code = run(argc, argv);
+        code = run(argc, argv, folders);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_verify: %s\n", e.what());
     }
     std::error_code ignored;
-    if (!workFolder.empty())
-        fs::remove_all(workFolder, ignored);
+    if (!folders.workFolder.empty())
+        fs::remove_all(folders.workFolder, ignored);
     return code;
 }

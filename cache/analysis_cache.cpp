@@ -34,9 +34,11 @@
 #include <limits>
 #include <string>
 
-#include "app/fault_injection.h"
+#include "base/byte_io.h"
+#include "base/fault_injection.h"
 #include "platform/file_system.h"
-#include "render/render_plan.h"
+#include "analysis/cut_rule.h"
+#include "base/audio_constants.h"
 
 namespace {
 
@@ -57,7 +59,6 @@ constexpr uint64_t kChecksumBasis = 0x14650fb0739d0383ULL;
 constexpr uint64_t kChecksumPrime = 0x100000001b3ULL;
 // Stored loops must survive the default crossfade of 60 ms.
 constexpr double kStoredLoopFade = 0.06;
-constexpr double kFramesPerSecond = 48000.0;
 
 struct CacheHeader {
     char magic[8] = {};
@@ -74,34 +75,6 @@ struct CacheHeader {
     double bpmHigh = 0.0;
     double confidence = 0.0;
 };
-
-void putU32(uint8_t* at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-void putU64(uint8_t* at, uint64_t value)
-{
-    for (int i = 0; i < 8; ++i)
-        at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint32_t getU32(const uint8_t* at)
-{
-    uint32_t value = 0;
-    for (int i = 0; i < 4; ++i)
-        value |= static_cast<uint32_t>(at[i]) << (8 * i);
-    return value;
-}
-
-uint64_t getU64(const uint8_t* at)
-{
-    uint64_t value = 0;
-    for (int i = 0; i < 8; ++i)
-        value |= static_cast<uint64_t>(at[i]) << (8 * i);
-    return value;
-}
 
 uint64_t checksumOf(const uint8_t* data, size_t size)
 {
@@ -122,36 +95,36 @@ uint64_t expectedFileBytes(uint64_t beats, uint64_t connections, uint64_t loops)
 void encodeHeader(const CacheHeader& header, uint8_t* at)
 {
     std::memcpy(at, header.magic, 8);
-    putU64(at + 8, header.checksum);
-    putU64(at + 16, header.frames);
-    putU32(at + 24, header.version);
-    putU32(at + 28, header.beatCount);
-    putU32(at + 32, header.connectionCount);
-    putU32(at + 36, header.loopCount);
-    putU32(at + 40, header.overviewCount);
-    putU32(at + 44, static_cast<uint32_t>(header.meter));
-    putU64(at + 48, std::bit_cast<uint64_t>(header.bpm));
-    putU64(at + 56, std::bit_cast<uint64_t>(header.bpmLow));
-    putU64(at + 64, std::bit_cast<uint64_t>(header.bpmHigh));
-    putU64(at + 72, std::bit_cast<uint64_t>(header.confidence));
+    putLe64(at + 8, header.checksum);
+    putLe64(at + 16, header.frames);
+    putLe32(at + 24, header.version);
+    putLe32(at + 28, header.beatCount);
+    putLe32(at + 32, header.connectionCount);
+    putLe32(at + 36, header.loopCount);
+    putLe32(at + 40, header.overviewCount);
+    putLe32(at + 44, static_cast<uint32_t>(header.meter));
+    putLe64(at + 48, std::bit_cast<uint64_t>(header.bpm));
+    putLe64(at + 56, std::bit_cast<uint64_t>(header.bpmLow));
+    putLe64(at + 64, std::bit_cast<uint64_t>(header.bpmHigh));
+    putLe64(at + 72, std::bit_cast<uint64_t>(header.confidence));
 }
 
 CacheHeader decodeHeader(const uint8_t* at)
 {
     CacheHeader header;
     std::memcpy(header.magic, at, 8);
-    header.checksum = getU64(at + 8);
-    header.frames = getU64(at + 16);
-    header.version = getU32(at + 24);
-    header.beatCount = getU32(at + 28);
-    header.connectionCount = getU32(at + 32);
-    header.loopCount = getU32(at + 36);
-    header.overviewCount = getU32(at + 40);
-    header.meter = static_cast<int32_t>(getU32(at + 44));
-    header.bpm = std::bit_cast<double>(getU64(at + 48));
-    header.bpmLow = std::bit_cast<double>(getU64(at + 56));
-    header.bpmHigh = std::bit_cast<double>(getU64(at + 64));
-    header.confidence = std::bit_cast<double>(getU64(at + 72));
+    header.checksum = getLe64(at + 8);
+    header.frames = getLe64(at + 16);
+    header.version = getLe32(at + 24);
+    header.beatCount = getLe32(at + 28);
+    header.connectionCount = getLe32(at + 32);
+    header.loopCount = getLe32(at + 36);
+    header.overviewCount = getLe32(at + 40);
+    header.meter = static_cast<int32_t>(getLe32(at + 44));
+    header.bpm = std::bit_cast<double>(getLe64(at + 48));
+    header.bpmLow = std::bit_cast<double>(getLe64(at + 56));
+    header.bpmHigh = std::bit_cast<double>(getLe64(at + 64));
+    header.confidence = std::bit_cast<double>(getLe64(at + 72));
     return header;
 }
 
@@ -261,7 +234,7 @@ bool readValidated(const std::filesystem::path& file, uint64_t songFrames, Analy
     analysis.loops = copyRecords<Loop>(at, header.loopCount);
     analysis.overview = copyRecords<float>(at, header.overviewCount);
 
-    if (!beatsValid(analysis.beats, header.meter, static_cast<double>(songFrames) / kFramesPerSecond))
+    if (!beatsValid(analysis.beats, header.meter, static_cast<double>(songFrames) / kSongFrameRate))
         return false;
     if (!connectionsValid(analysis.connections, analysis.beats.size()))
         return false;

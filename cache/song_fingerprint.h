@@ -3,6 +3,6 @@
 #include <filesystem>
 #include <string>
 
-#include "app/cancel.h"
+#include "base/cancel.h"
 
 std::string songFingerprint(const std::filesystem::path& songPath, const TickFn& tick);

@@ -11,12 +11,11 @@ namespace platform {
 
 using NativeString = std::filesystem::path::string_type;
 
-// Everything needed to start the child. Windows hands the child one command
-// line (commandLine); POSIX hands it an argument vector (arguments), with no
-// shell in between. Callers fill both.
+// Everything needed to start the child. The arguments reach it unchanged:
+// Windows quotes them into one command line, POSIX passes the vector itself,
+// with no shell in between on either.
 struct ChildLaunch {
     std::filesystem::path program;
-    NativeString commandLine;
     std::vector<NativeString> arguments;  // arguments[0] is the program's name
     std::filesystem::path workingFolder;
     std::filesystem::path standardOutput;  // created anew
@@ -51,5 +50,9 @@ uint64_t monotonicMilliseconds();
 
 // File name of the decoder program in the installation folder.
 const char* decoderFileName();
+
+// A file path as the decoder must be given it so that it is never taken for
+// one of the decoder's protocols ("pipe:1.mp3" is a file name on POSIX).
+NativeString decoderFileArgument(const std::filesystem::path& path);
 
 } // namespace platform

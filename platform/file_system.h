@@ -3,12 +3,8 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 
 namespace platform {
-
-// Bytes free for the current user on the volume holding an existing folder.
-std::optional<uint64_t> freeBytesAvailable(const std::filesystem::path& existingFolder);
 
 // Moves from over to, replacing an existing file, flushed through to disk.
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);

@@ -5,10 +5,9 @@
 #include <system_error>
 
 #include "analysis/analysis_report.h"
-#include "app/cancel.h"
-#include "app/current_song.h"
-#include "app/text_file.h"
-#include "audio/decoder.h"
+#include "base/cancel.h"
+#include "base/free_space.h"
+#include "base/text_file.h"
 #include "render/package_folder.h"
 #include "render/package_texts.h"
 #include "render/render_plan.h"
@@ -28,7 +27,7 @@ uint64_t frameCount(const std::vector<Segment>& segments)
                            [](uint64_t sum, const Segment& s) { return sum + static_cast<uint64_t>(s.count); });
 }
 
-void writePackageFiles(const std::filesystem::path& folder, const RenderPlan& plan,
+void writePackageFiles(const std::filesystem::path& folder, const RenderPlan& plan, const Analysis& analysis,
                        const std::vector<Segment>& montage, const std::string& cutSettings, const TickFn& tick)
 {
     const int64_t frames = songFrames(plan);
@@ -39,8 +38,8 @@ void writePackageFiles(const std::filesystem::path& folder, const RenderPlan& pl
     writeWav(folder / "05-escuchar-uniones.wav", plan, joinSegments(plan), 16, tick);
     writeTextFile(folder / "cortes.json", cutSettings);
     writeTextFile(folder / "LEEME.txt", readMeText());
-    if (!currentAnalysis.beats.empty())
-        writeTextFile(folder / "analisis-musical.json", analysisReport(currentAnalysis));
+    if (!analysis.beats.empty())
+        writeTextFile(folder / "analisis-musical.json", analysisReport(analysis));
     // A cancellation that arrived while the text files were written still
     // discards the package.
     tick();
@@ -48,16 +47,9 @@ void writePackageFiles(const std::filesystem::path& folder, const RenderPlan& pl
 
 } // namespace
 
-std::filesystem::path exportPackage(const std::vector<float>& songAudio, const Loop& cuts, double fadeSeconds,
-                                    int repetitions, const std::filesystem::path& outputFolder,
-                                    const std::filesystem::path& songPath)
-{
-    return exportPackageWithTick(songAudio, cuts, fadeSeconds, repetitions, outputFolder, songPath, checkCancel);
-}
-
-std::filesystem::path exportPackageWithTick(const std::vector<float>& songAudio, const Loop& cuts, double fadeSeconds,
-                                            int repetitions, const std::filesystem::path& outputFolder,
-                                            const std::filesystem::path& songPath, const TickFn& tick)
+std::filesystem::path exportPackage(const std::vector<float>& songAudio, const Analysis& analysis, const Loop& cuts,
+                                    double fadeSeconds, int repetitions, const std::filesystem::path& outputFolder,
+                                    const std::filesystem::path& songPath, const TickFn& tick)
 {
     RenderPlan plan;
     prepareRender(plan, songAudio, cuts, fadeSeconds);
@@ -75,7 +67,7 @@ std::filesystem::path exportPackageWithTick(const std::vector<float>& songAudio,
     const std::filesystem::path folder =
         createPackageFolder(outputFolder, packageFolderName(songPath, platform::localTimeNow()));
     try {
-        writePackageFiles(folder, plan, montage,
+        writePackageFiles(folder, plan, analysis, montage,
                           cutSettingsJson(songPath, cuts, plan, fadeSeconds, repetitions, montageFrames), tick);
     } catch (...) {
         // Either a complete package or none: a half-written one would look

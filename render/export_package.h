@@ -5,15 +5,11 @@
 #include <vector>
 
 #include "analysis/analysis_model.h"
-#include "app/cancel.h"
+#include "base/cancel.h"
 
-// Reads currentAnalysis for the report. Returns the package folder.
-std::filesystem::path exportPackage(const std::vector<float>& songAudio, const Loop& cuts, double fadeSeconds,
-                                    int repetitions, const std::filesystem::path& outputFolder,
-                                    const std::filesystem::path& songPath);
-
-// The same with the cancellation check supplied by the caller (exportPackage
-// passes checkCancel); lets tests act at the points where the export polls.
-std::filesystem::path exportPackageWithTick(const std::vector<float>& songAudio, const Loop& cuts, double fadeSeconds,
-                                            int repetitions, const std::filesystem::path& outputFolder,
-                                            const std::filesystem::path& songPath, const TickFn& tick);
+// The analysis is the one the report describes; the cuts need not be one of
+// its candidates. The tick is polled throughout (jobs pass checkCancel).
+// Returns the package folder.
+std::filesystem::path exportPackage(const std::vector<float>& songAudio, const Analysis& analysis, const Loop& cuts,
+                                    double fadeSeconds, int repetitions, const std::filesystem::path& outputFolder,
+                                    const std::filesystem::path& songPath, const TickFn& tick = checkCancel);

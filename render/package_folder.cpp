@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/utf.h"
+#include "base/utf.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <locale>
 #include <sstream>
 
-#include "app/utf.h"
+#include "base/utf.h"
 
 namespace {
 

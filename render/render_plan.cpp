@@ -6,9 +6,10 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "base/audio_constants.h"
+
 namespace {
 
-constexpr double kFramesPerSecond = 48000.0;
 constexpr double kPi = 3.14159265358979323846;
 // Three seconds either side of each join in the audition.
 constexpr int64_t kJoinExcerptFrames = 144000;
@@ -49,17 +50,6 @@ void mixFrame(const float* song, int64_t fromFrame, int64_t toFrame, double weig
 
 } // namespace
 
-void validateCuts(uint64_t songFrames, double start, double end, double outro, double fadeSeconds)
-{
-    const double duration = static_cast<double>(songFrames) / kFramesPerSecond;
-    const double sum = start + end + outro + fadeSeconds;
-    const bool ok = std::fabs(sum) <= DBL_MAX  // false for NaN and infinities
-                    && fadeSeconds >= 0.005 && fadeSeconds <= 0.25 && fadeSeconds < start && end > start + fadeSeconds &&
-                    end <= outro && outro < duration - 2.0 * fadeSeconds;
-    if (!ok)
-        throw std::runtime_error(kInvalidCutsMessage);
-}
-
 float prepareRender(RenderPlan& plan, const std::vector<float>& pcm, const Loop& cuts, double fadeSeconds)
 {
     validateCuts(pcm.size() / 2, cuts.start, cuts.end, cuts.outro, fadeSeconds);
@@ -78,10 +68,10 @@ float prepareRender(RenderPlan& plan, const std::vector<float>& pcm, const Loop&
 
     RenderPlan filled;
     filled.pcm = &pcm;
-    filled.startSample = std::llround(cuts.start * kFramesPerSecond);
-    filled.endSample = std::llround(cuts.end * kFramesPerSecond);
-    filled.outroSample = std::llround(cuts.outro * kFramesPerSecond);
-    filled.fadeSamples = std::llround(fadeSeconds * kFramesPerSecond);
+    filled.startSample = std::llround(cuts.start * kSongFrameRate);
+    filled.endSample = std::llround(cuts.end * kSongFrameRate);
+    filled.outroSample = std::llround(cuts.outro * kSongFrameRate);
+    filled.fadeSamples = std::llround(fadeSeconds * kSongFrameRate);
     // Only ever turned down, so the loudest sample lands at 0.98.
     filled.gain = peak < 1e-9f ? 1.0f : std::min(0.98f / peak, 1.0f);
     plan = filled;
@@ -156,7 +146,7 @@ std::pair<float, float> sectionFrame(const RenderPlan& plan, SectionKind section
 
 std::vector<Segment> montageSegments(const RenderPlan& plan, unsigned repetitions)
 {
-    if (repetitions == 0 || repetitions > 100)
+    if (repetitions < kFewestRepetitions || repetitions > kMostRepetitions)
         throw std::runtime_error("Repeticiones: entre 1 y 100.");
     std::vector<Segment> segments;
     segments.reserve(repetitions + 2);

@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "analysis/analysis_model.h"
-
-inline constexpr const char* kInvalidCutsMessage =
-    "Cortes invalidos: inicio < fin del loop <= inicio del final < duracion. Fundido: 5 a 250 ms.";
+#include "analysis/cut_rule.h"
 
 enum class SectionKind : int32_t { Start = 0, Loop = 1, Outro = 2 };
 
@@ -27,8 +25,6 @@ struct RenderPlan {
     float gain = 1.0f;
 };
 
-// Throws kInvalidCutsMessage.
-void validateCuts(uint64_t songFrames, double start, double end, double outro, double fadeSeconds);
 // Validates, converts to frames, scans the song for its peak; returns the gain.
 float prepareRender(RenderPlan& plan, const std::vector<float>& pcm, const Loop& cuts, double fadeSeconds);
 int64_t songFrames(const RenderPlan& plan);

@@ -7,7 +7,9 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "app/fault_injection.h"
+#include "base/byte_io.h"
+#include "base/fault_injection.h"
+#include "base/audio_constants.h"
 
 // File layout, all integers little-endian:
 //    0  "RIFF"   4  dataBytes + 36   8  "WAVE"
@@ -16,7 +18,7 @@
 //   36  "data"  40  dataBytes       44  frames, left then right
 namespace {
 
-constexpr uint32_t kFramesPerSecond = 48000;
+constexpr uint32_t kFramesPerSecond = kSongFrameRate;
 constexpr int64_t kHeaderBytes = 44;
 constexpr uint64_t kMaxDataBytes = 0xFFFFFFF0u;
 // Ticks and flushes fall on section frames that are multiples of this.
@@ -27,20 +29,6 @@ const char* const kInvalidSegment = "Segmento invalido.";
 const char* const kTooLong = "Montaje demasiado largo para WAV (limite 4 GB).";
 const char* const kCannotOpen = "No se puede escribir el WAV.";
 const char* const kWriteFailed = "Fallo de escritura: comprueba espacio y permisos.";
-
-uint8_t* put16(uint8_t* p, uint16_t v)
-{
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    return p + 2;
-}
-
-uint8_t* put32(uint8_t* p, uint32_t v)
-{
-    for (int k = 0; k < 4; ++k)
-        p[k] = static_cast<uint8_t>(v >> (8 * k));
-    return p + 4;
-}
 
 uint8_t* putTag(uint8_t* p, const char (&tag)[5])
 {
@@ -56,18 +44,18 @@ std::array<uint8_t, kHeaderBytes> wavHeader(uint64_t dataBytes, int bits)
     p = putTag(p, "RIFF");
     // Within 36 bytes of the limit the RIFF size no longer fits 32 bits; it
     // saturates, and readers go by the data chunk's exact size.
-    p = put32(p, static_cast<uint32_t>(std::min<uint64_t>(dataBytes + 36, 0xFFFFFFFFu)));
+    p = putLe32(p, static_cast<uint32_t>(std::min<uint64_t>(dataBytes + 36, 0xFFFFFFFFu)));
     p = putTag(p, "WAVE");
     p = putTag(p, "fmt ");
-    p = put32(p, 16);
-    p = put16(p, 1);
-    p = put16(p, 2);
-    p = put32(p, kFramesPerSecond);
-    p = put32(p, kFramesPerSecond * 2 * bytesPerSample);
-    p = put16(p, static_cast<uint16_t>(2 * bytesPerSample));
-    p = put16(p, static_cast<uint16_t>(bits));
+    p = putLe32(p, 16);
+    p = putLe16(p, 1);
+    p = putLe16(p, 2);
+    p = putLe32(p, kFramesPerSecond);
+    p = putLe32(p, kFramesPerSecond * 2 * bytesPerSample);
+    p = putLe16(p, static_cast<uint16_t>(2 * bytesPerSample));
+    p = putLe16(p, static_cast<uint16_t>(bits));
     p = putTag(p, "data");
-    put32(p, static_cast<uint32_t>(dataBytes));
+    putLe32(p, static_cast<uint32_t>(dataBytes));
     return header;
 }
 

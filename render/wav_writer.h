@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/cancel.h"
+#include "base/cancel.h"
 #include "render/render_plan.h"
 
 void writeWav(const std::filesystem::path& path, const RenderPlan& plan, const std::vector<Segment>& segments,

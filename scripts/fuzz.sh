@@ -23,8 +23,8 @@ trap 'rm -rf "$scratch"' EXIT
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -Werror -I "$root"
        -fsanitize=address,undefined -fno-sanitize-recover=all)
 # Only what the reader and writer need; the platform layer is the POSIX one.
-sources=(cache/analysis_cache.cpp render/render_plan.cpp analysis/analysis_model.cpp
-         app/fault_injection.cpp platform/posix/file_system_posix.cpp)
+sources=(cache/analysis_cache.cpp analysis/cut_rule.cpp
+         base/fault_injection.cpp platform/posix/file_system_posix.cpp)
 objects=()
 for source in "${sources[@]}"; do
   object="$work/obj/$(basename "${source%.cpp}").o"

@@ -141,4 +141,10 @@ const char* decoderFileName()
     return "ffmpeg";
 }
 
+// The decoder reads "name:rest" as protocol "name" unless told it is a file.
+NativeString decoderFileArgument(const std::filesystem::path& path)
+{
+    return "file:" + path.native();
+}
+
 } // namespace platform

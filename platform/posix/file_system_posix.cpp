@@ -5,19 +5,9 @@
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace platform {
-
-std::optional<uint64_t> freeBytesAvailable(const std::filesystem::path& existingFolder)
-{
-    struct statvfs info {};
-    if (statvfs(existingFolder.c_str(), &info) != 0)
-        return std::nullopt;
-    // f_bavail, not f_bfree: the blocks an unprivileged user may still fill.
-    return static_cast<uint64_t>(info.f_bavail) * static_cast<uint64_t>(info.f_frsize);
-}
 
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to)
 {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/utf.h"
+#include "base/utf.h"
 
 namespace platform {
 namespace {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/argument_quoting.h"
+
 namespace platform {
 namespace {
 
@@ -56,7 +58,7 @@ ChildProcess startChildProcess(const ChildLaunch& launch)
     startup.hStdOutput = output;
     startup.hStdError = error;
     PROCESS_INFORMATION process{};
-    std::wstring commandLine = launch.commandLine;  // CreateProcessW may write into it
+    std::wstring commandLine = joinCommandLine(launch.arguments);  // CreateProcessW may write into it
     // No console at all rather than a hidden one: a console host would be
     // started beside the child, inherit the redirected files and may hold them
     // after the child has ended, so the next run could neither replace nor
@@ -106,6 +108,13 @@ uint64_t monotonicMilliseconds()
 const char* decoderFileName()
 {
     return "ffmpeg.exe";
+}
+
+// Absolute Windows paths start with a drive or a share, which the decoder
+// never takes for a protocol.
+NativeString decoderFileArgument(const std::filesystem::path& path)
+{
+    return path.native();
 }
 
 } // namespace platform

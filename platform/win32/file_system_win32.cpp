@@ -4,14 +4,6 @@
 
 namespace platform {
 
-std::optional<uint64_t> freeBytesAvailable(const std::filesystem::path& existingFolder)
-{
-    ULARGE_INTEGER available {};
-    if (!GetDiskFreeSpaceExW(existingFolder.c_str(), &available, nullptr, nullptr))
-        return std::nullopt;
-    return available.QuadPart;
-}
-
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to)
 {
     return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;

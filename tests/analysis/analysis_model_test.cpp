@@ -3,6 +3,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
+#include "analysis/cut_rule.h"
 #include "analysis/analysis_model.h"
 
 namespace {
@@ -33,19 +34,6 @@ TEST(AnalysisModel, DefaultValueIsUnanalysed)
     EXPECT_TRUE(a.beats.empty());
     EXPECT_TRUE(a.connections.empty());
     EXPECT_EQ(a.engine, "unanalysed");
-}
-
-TEST(AnalysisModel, CutRecordCarriesOnlyTheCuts)
-{
-    const Loop cut = cutRecord(1.5, 4.25, 9.0);
-    EXPECT_EQ(cut.start, 1.5);
-    EXPECT_EQ(cut.end, 4.25);
-    EXPECT_EQ(cut.outro, 9.0);
-    EXPECT_EQ(cut.startBeat, -1);
-    EXPECT_EQ(cut.endBeat, -1);
-    EXPECT_EQ(cut.outroBeat, -1);
-    EXPECT_EQ(cut.score + cut.harmony + cut.timbre + cut.rhythm + cut.loudnessGap, 0.0);
-    EXPECT_EQ(cut.bars, 0);
 }
 
 // The cache stores Beat records byte for byte: build one from its documented

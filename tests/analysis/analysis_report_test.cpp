@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/cut_rule.h"
 #include "analysis/analysis_report.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/settings.h"
-#include "app/utf.h"
+#include "base/utf.h"
 #include "audio/wav_fixture.h"
 #include "platform/ini_file.h"
 #include "support/run_program.h"
@@ -15,15 +15,17 @@ using testsupport::writeBytes;
 TEST(SettingsFile, StoredOutputFolderHasTheSystemsExactBytesAndReadsBack)
 {
     testsupport::TempFolder folder("settings");
-    settingsFile = folder.path / "settings.ini";
+    Folders folders;
+    folders.settingsFile = folder.path / "settings.ini";
+    const std::filesystem::path& settingsFile = folders.settingsFile;
     writeBytes(settingsFile, "\xFF\xFE");
     const std::u16string chosen = u"D:\\Música\\Tamrel Loops ñ";
-    storeOutputFolder(pathFromUtf8(utf16ToUtf8(chosen)));
+    storeOutputFolder(folders, pathFromUtf8(utf16ToUtf8(chosen)));
 
     EXPECT_EQ(testsupport::readBytes(settingsFile), utf16File(u"[Preferences]\r\nOutput=" + chosen + u"\r\n"));
     EXPECT_EQ(platform::readIniString(settingsFile, u"Preferences", u"Output", u"default"), chosen);
 
-    storeOutputFolder("E:\\otra");  // replaced in place, not added
+    storeOutputFolder(folders, "E:\\otra");  // replaced in place, not added
     EXPECT_EQ(testsupport::readBytes(settingsFile), utf16File(u"[Preferences]\r\nOutput=E:\\otra\r\n"));
 }
 

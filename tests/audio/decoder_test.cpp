@@ -3,10 +3,9 @@
 #include <chrono>
 #include <thread>
 
-#include "app/cancel.h"
+#include "base/cancel.h"
 #include "app/settings.h"
 #include "audio/decoder.h"
-#include "audio/decoder_run.h"
 #include "audio/wav_fixture.h"
 #include "support/fixtures.h"
 #include "support/run_program.h"
@@ -14,7 +13,7 @@
 namespace {
 
 using testsupport::TempFolder;
-using testsupport::WavSpec;
+using testsupport::ConstantWav;
 
 constexpr const char* kDuration = "Duracion admitida: de 20 segundos a 20 minutos.";
 constexpr const char* kDecodeFailed =
@@ -31,7 +30,7 @@ std::string messageOf(const std::function<void()>& action)
     return "(no failure)";
 }
 
-std::vector<std::filesystem::path> workFolderContents()
+std::vector<std::filesystem::path> folderContents(const std::filesystem::path& workFolder)
 {
     std::vector<std::filesystem::path> names;
     for (const auto& entry : std::filesystem::directory_iterator(workFolder)) names.push_back(entry.path().filename());
@@ -43,8 +42,8 @@ const std::filesystem::path& longSongFolder()
 {
     static TempFolder folder("long-songs");
     static const bool written = [] {
-        testsupport::writeWav(folder.path / "exact-20min.wav", WavSpec{1, 8, 1200ull * 48000});
-        testsupport::writeWav(folder.path / "over-20min.wav", WavSpec{1, 8, 1200ull * 48000 + 480});
+        testsupport::writeWav(folder.path / "exact-20min.wav", ConstantWav{1, 8, 1200ull * 48000});
+        testsupport::writeWav(folder.path / "over-20min.wav", ConstantWav{1, 8, 1200ull * 48000 + 480});
         return true;
     }();
     (void)written;
@@ -56,21 +55,19 @@ protected:
     TempFolder work{"work"};
     TempFolder songs{"songs"};
 
-    void SetUp() override
-    {
-        workFolder = work.path;
-        cancelFlag = false;
-    }
-    void TearDown() override
-    {
-        cancelFlag = false;
-        decoderTimeLimitMs = 300000;
-    }
+    DecoderRun run{installFolder(), work.path};
+    const std::filesystem::path& workFolder = work.path;
+
+    void SetUp() override { cancelFlag = false; }
+    void TearDown() override { cancelFlag = false; }
+
+    std::vector<float> decode(const std::filesystem::path& song) { return decodeSong(song, run); }
+    std::vector<float> readMono() { return readAnalysisAudio(workFolder); }
 
     std::filesystem::path shortSong(const std::string& name, uint64_t frames)
     {
         const auto path = songs.path / pathFromName(name);
-        testsupport::writeWav(path, WavSpec{2, 16, frames});
+        testsupport::writeWav(path, ConstantWav{2, 16, frames});
         return path;
     }
     static std::filesystem::path pathFromName(const std::string& utf8)
@@ -84,33 +81,33 @@ TEST_F(Decoder, AcceptsExactlyTwentySecondsAndReadsBothOutputs)
     const auto song = shortSong("twenty.wav", 20 * 48000);
     const std::string before = testsupport::readBytes(song);
 
-    const std::vector<float> audio = decodeSong(song);
+    const std::vector<float> audio = decode(song);
     ASSERT_EQ(audio.size(), 20u * 48000 * 2);
     EXPECT_EQ(audio[0], 0.25f);
     EXPECT_EQ(audio[1], -0.5f);
     EXPECT_EQ(audio[audio.size() - 2], 0.25f);
 
-    const std::vector<float> mono = readAnalysisAudio();
+    const std::vector<float> mono = readMono();
     EXPECT_NEAR(static_cast<double>(mono.size()), 20.0 * 22050, 64);
     EXPECT_GT(mono[mono.size() / 2], -0.5f);  // a mix of both channels
     EXPECT_LT(mono[mono.size() / 2], -0.1f);
 
-    EXPECT_EQ(workFolderContents(), std::vector<std::filesystem::path>{"decoder.log"});
+    EXPECT_EQ(folderContents(workFolder), std::vector<std::filesystem::path>{"decoder.log"});
     EXPECT_EQ(testsupport::readBytes(song), before);
 }
 
 TEST_F(Decoder, RejectsSongsJustOutsideTheDurationLimits)
 {
     const auto song = shortSong("short.wav", 19 * 48000 + 43200);  // 19.9 s
-    EXPECT_EQ(messageOf([&] { decodeSong(song); }), kDuration);
-    EXPECT_EQ(messageOf([&] { decodeSong(longSongFolder() / "over-20min.wav"); }), kDuration);
+    EXPECT_EQ(messageOf([&] { decode(song); }), kDuration);
+    EXPECT_EQ(messageOf([&] { decode(longSongFolder() / "over-20min.wav"); }), kDuration);
 }
 
 TEST_F(Decoder, AcceptsExactlyTwentyMinutes)
 {
     const auto song = longSongFolder() / "exact-20min.wav";
     const auto sizeBefore = std::filesystem::file_size(song);
-    EXPECT_EQ(decodeSong(song).size(), 1200u * 48000 * 2);
+    EXPECT_EQ(decode(song).size(), 1200u * 48000 * 2);
     EXPECT_EQ(std::filesystem::file_size(song), sizeBefore);
 }
 
@@ -118,11 +115,11 @@ TEST_F(Decoder, FileWithoutAudioFailsAndKeepsTheDecoderLog)
 {
     const auto text = songs.path / "notes.mp3";
     std::ofstream(text) << "not audio at all\n";
-    EXPECT_EQ(messageOf([&] { decodeSong(text); }), kDecodeFailed);
+    EXPECT_EQ(messageOf([&] { decode(text); }), kDecodeFailed);
     EXPECT_FALSE(testsupport::readBytes(workFolder / "decoder.log").empty());
 
     const auto missing = songs.path / "missing.wav";
-    EXPECT_EQ(messageOf([&] { decodeSong(missing); }), kDecodeFailed);
+    EXPECT_EQ(messageOf([&] { decode(missing); }), kDecodeFailed);
 }
 
 TEST_F(Decoder, CancellationStopsTheDecoderAndReportsIt)
@@ -132,18 +129,18 @@ TEST_F(Decoder, CancellationStopsTheDecoderAndReportsIt)
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         cancelFlag = true;
     });
-    EXPECT_EQ(messageOf([&] { decodeSong(song); }), kCancelledMessage);
+    EXPECT_EQ(messageOf([&] { decode(song); }), kCancelledMessage);
     canceller.join();
     // Stopped early: far less than the whole song reached the work folder.
     EXPECT_LT(std::filesystem::file_size(workFolder / "decoded.f32"), 1200ull * 48000 * 8);
 
-    EXPECT_EQ(messageOf([&] { decodeSong(song); }), kCancelledMessage);  // flag already set at entry
+    EXPECT_EQ(messageOf([&] { decode(song); }), kCancelledMessage);  // flag already set at entry
 }
 
 TEST_F(Decoder, TimeLimitStopsTheDecoder)
 {
-    decoderTimeLimitMs = 1;
-    EXPECT_EQ(messageOf([&] { decodeSong(longSongFolder() / "exact-20min.wav"); }), kDecodeFailed);
+    run.timeLimitMs = 1;
+    EXPECT_EQ(messageOf([&] { decode(longSongFolder() / "exact-20min.wav"); }), kDecodeFailed);
 }
 
 TEST_F(Decoder, HostileFileNamesReachTheDecoderUnchanged)
@@ -158,7 +155,7 @@ TEST_F(Decoder, HostileFileNamesReachTheDecoderUnchanged)
         SCOPED_TRACE(name);
         const auto song = shortSong(name, 21 * 48000);
         const std::string before = testsupport::readBytes(song);
-        EXPECT_EQ(decodeSong(song).size(), 21u * 48000 * 2);
+        EXPECT_EQ(decode(song).size(), 21u * 48000 * 2);
         EXPECT_EQ(testsupport::readBytes(song), before);
     }
 }
@@ -166,37 +163,27 @@ TEST_F(Decoder, HostileFileNamesReachTheDecoderUnchanged)
 TEST_F(Decoder, AnalysisAudioKeepsWholeSamplesOnly)
 {
     std::ofstream(workFolder / "mono.f32", std::ios::binary).write("\0\0\x80\x3F\0\0\0\xBF\x01\x02", 10);
-    EXPECT_EQ(readAnalysisAudio(), (std::vector<float>{1.0f, -0.5f}));
+    EXPECT_EQ(readMono(), (std::vector<float>{1.0f, -0.5f}));
     EXPECT_FALSE(std::filesystem::exists(workFolder / "mono.f32"));
 
     std::ofstream(workFolder / "mono.f32", std::ios::binary).close();
-    EXPECT_TRUE(readAnalysisAudio().empty());
+    EXPECT_TRUE(readMono().empty());
 }
 
 TEST_F(Decoder, DecodesEveryDemoFormat)
 {
     // Every encoding lasts as long as the lossless original, give or take codec padding.
-    const double seconds = decodeSong(fixtureDir() / "demo.wav").size() / 2.0 / 48000;
+    const double seconds = decode(fixtureDir() / "demo.wav").size() / 2.0 / 48000;
     EXPECT_GT(seconds, 20.0);
     for (const char* extension : {"wav", "mp3", "flac", "ogg", "m4a", "aac", "opus", "wma"}) {
         SCOPED_TRACE(extension);
         const auto song = fixtureDir() / (std::string("demo.") + extension);
         const std::string before = testsupport::readBytes(song);
-        const std::vector<float> audio = decodeSong(song);
+        const std::vector<float> audio = decode(song);
         EXPECT_NEAR(audio.size() / 2.0 / 48000, seconds, 0.1);
-        EXPECT_NEAR(readAnalysisAudio().size() / 22050.0, seconds, 0.1);
+        EXPECT_NEAR(readMono().size() / 22050.0, seconds, 0.1);
         EXPECT_EQ(testsupport::readBytes(song), before);
     }
-}
-
-TEST(FreeSpace, WalksUpToAnExistingFolderAndCountsTheReserve)
-{
-    TempFolder folder("space");
-    const auto missing = folder.path / "not" / "yet" / "made";
-    EXPECT_NO_THROW(ensureFreeSpace(missing, 0));
-    const std::string full = "Falta espacio: deja al menos 512 MB libres, ademas del audio a exportar.";
-    EXPECT_EQ(messageOf([&] { ensureFreeSpace(missing, UINT64_MAX / 2); }), full);
-    EXPECT_EQ(messageOf([&] { ensureFreeSpace(folder.path, UINT64_MAX); }), full);  // no wrap-around
 }
 
 } // namespace

@@ -8,16 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "base/byte_io.h"
+
 namespace testsupport {
 
-inline void putLE(std::string& out, uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-// 48 kHz PCM. 16-bit stereo holds the constant values left/right in every
-// frame; 8-bit mono is silence and keeps 20-minute files small.
-struct WavSpec {
+// A 48 kHz PCM file of one frame repeated: 16-bit holds the values
+// left/right in every frame; 8-bit is silence and keeps 20-minute files small.
+struct ConstantWav {
     uint16_t channels = 2;
     uint16_t bits = 16;
     uint64_t frames = 0;
@@ -25,29 +22,29 @@ struct WavSpec {
     int16_t right = -16384; // -0.5
 };
 
-inline void writeWav(const std::filesystem::path& path, const WavSpec& spec)
+inline void writeWav(const std::filesystem::path& path, const ConstantWav& spec)
 {
     const uint32_t blockAlign = spec.channels * spec.bits / 8;
     const uint32_t dataBytes = static_cast<uint32_t>(spec.frames * blockAlign);
     std::string header = "RIFF";
-    putLE(header, 36 + dataBytes, 4);
+    appendLe32(header, 36 + dataBytes);
     header += "WAVEfmt ";
-    putLE(header, 16, 4);
-    putLE(header, 1, 2);
-    putLE(header, spec.channels, 2);
-    putLE(header, 48000, 4);
-    putLE(header, 48000 * blockAlign, 4);
-    putLE(header, blockAlign, 2);
-    putLE(header, spec.bits, 2);
+    appendLe32(header, 16);
+    appendLe16(header, 1);
+    appendLe16(header, spec.channels);
+    appendLe32(header, 48000);
+    appendLe32(header, 48000 * blockAlign);
+    appendLe16(header, blockAlign);
+    appendLe16(header, spec.bits);
     header += "data";
-    putLE(header, dataBytes, 4);
+    appendLe32(header, dataBytes);
 
     std::string frame;
     if (spec.bits == 8) {
         frame.assign(spec.channels, static_cast<char>(0x80));
     } else {
-        putLE(frame, static_cast<uint16_t>(spec.left), 2);
-        if (spec.channels == 2) putLE(frame, static_cast<uint16_t>(spec.right), 2);
+        appendLe16(frame, static_cast<uint16_t>(spec.left));
+        if (spec.channels == 2) appendLe16(frame, static_cast<uint16_t>(spec.right));
     }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(header.data(), static_cast<std::streamsize>(header.size()));

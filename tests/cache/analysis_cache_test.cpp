@@ -6,7 +6,7 @@
 #include <functional>
 #include <limits>
 
-#include "app/fault_injection.h"
+#include "base/fault_injection.h"
 #include "cache/analysis_cache.h"
 #include "scratch_folder.h"
 #include "synthetic_analysis.h"

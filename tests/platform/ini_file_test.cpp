@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "audio/wav_fixture.h"
 #include "platform/ini_file.h"
 #include "support/run_program.h"

@@ -9,9 +9,8 @@
 #include <string>
 
 #include "analysis/analysis_report.h"
-#include "app/cancel.h"
-#include "app/current_song.h"
-#include "app/fault_injection.h"
+#include "base/cancel.h"
+#include "base/fault_injection.h"
 #include "render/export_package.h"
 #include "render/package_texts.h"
 #include "render/render_plan.h"
@@ -96,6 +95,7 @@ protected:
     fs::path root;
     fs::path out;  // not created beforehand: the export makes it
     std::vector<float> song = noiseSong(144000);
+    Analysis analysis;  // what the report describes
 
     void SetUp() override
     {
@@ -103,7 +103,6 @@ protected:
                ("tamrel-export-test-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(root);
         out = root / "salida" / "paquetes";
-        currentAnalysis = Analysis{};
         cancelFlag = false;
         ioFailCountdown = 0;
     }
@@ -111,7 +110,6 @@ protected:
     {
         cancelFlag = false;
         ioFailCountdown = 0;
-        currentAnalysis = Analysis{};
         std::error_code ignored;
         fs::remove_all(root, ignored);
     }
@@ -121,7 +119,7 @@ protected:
                               const TickFn& tick)
     {
         try {
-            exportPackageWithTick(audio, cuts, fade, repetitions, out, "cancion.mp3", tick);
+            exportPackage(audio, analysis, cuts, fade, repetitions, out, "cancion.mp3", tick);
         } catch (const std::exception& e) {
             return e.what();
         }
@@ -151,10 +149,10 @@ TEST_F(ExportPackage, WritesACompletePackageWhoseSectionsRebuildTheMontage)
     } cases[] = {{3, true}, {1, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.repetitions);
-        currentAnalysis = Analysis{};
+        analysis = Analysis{};
         if (c.beats)
-            currentAnalysis.beats.push_back(Beat{});
-        const fs::path folder = exportPackage(song, kCuts, kFade, c.repetitions, out, "musica/cancion.mp3");
+            analysis.beats.push_back(Beat{});
+        const fs::path folder = exportPackage(song, analysis, kCuts, kFade, c.repetitions, out, "musica/cancion.mp3");
         EXPECT_EQ(folder.parent_path(), out);
         // The second export may land in the same second and get "-1".
         EXPECT_TRUE(isPackageName(folder.filename().string(), "cancion")) << folder.filename();
@@ -189,7 +187,7 @@ TEST_F(ExportPackage, WritesACompletePackageWhoseSectionsRebuildTheMontage)
 
         EXPECT_EQ(readBytes(folder / "LEEME.txt"), readMeText());
         if (c.beats) {
-            EXPECT_EQ(readBytes(folder / "analisis-musical.json"), analysisReport(currentAnalysis));
+            EXPECT_EQ(readBytes(folder / "analisis-musical.json"), analysisReport(analysis));
         }
     }
 }
@@ -232,7 +230,7 @@ TEST_F(ExportPackage, CancellingDiscardsThePackage)
         const char* presentFile;
         int poll;
     } cases[] = {{"04-montaje.wav", 3}, {"LEEME.txt", 1}};
-    currentAnalysis.beats.push_back(Beat{});
+    analysis.beats.push_back(Beat{});
     for (const auto& c : cases) {
         int polls = 0;
         const TickFn cancelAt = [&] {
@@ -253,7 +251,7 @@ TEST_F(ExportPackage, PendingCancellationDiscardsThePackage)
 {
     cancelFlag = true;
     try {
-        exportPackage(song, kCuts, kFade, 2, out, "cancion.mp3");
+        exportPackage(song, analysis, kCuts, kFade, 2, out, "cancion.mp3");
         FAIL() << "the export ignored the cancel flag";
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), kCancelledMessage);
@@ -273,7 +271,7 @@ TEST_F(ExportPackage, AFileThatCannotBeWrittenDiscardsThePackage)
         {"LEEME.txt", kReportFailedMessage},
         {"analisis-musical.json", kReportFailedMessage},
     };
-    currentAnalysis.beats.push_back(Beat{});
+    analysis.beats.push_back(Beat{});
     for (const auto& c : cases) {
         const TickFn block = [&] {
             const fs::path folder = packageFolder();

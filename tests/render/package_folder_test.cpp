@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "render/package_folder.h"
 
 namespace fs = std::filesystem;

@@ -3,7 +3,7 @@
 #include <locale>
 #include <string>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "render/package_texts.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <random>
 
-#include "app/fault_injection.h"
+#include "base/fault_injection.h"
 #include "platform/file_system.h"
 #include "render/wav_writer.h"
 #include "render_fixture.h"

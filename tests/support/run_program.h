@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "audio/argument_quoting.h"
 #include "platform/child_process.h"
 #include "platform/file_system.h"
 
@@ -15,16 +14,11 @@ namespace testsupport {
 inline int runProgram(const std::filesystem::path& program, const std::vector<std::filesystem::path>& args,
                       const std::filesystem::path& outputFolder, uint32_t timeoutMs = 120000)
 {
-    using Char = std::filesystem::path::value_type;
     platform::ChildLaunch launch;
     launch.program = program;
     launch.arguments.push_back(program.native());
-    launch.commandLine = quoteCommandArgument<Char>(program.native());
-    for (const auto& arg : args) {
+    for (const auto& arg : args)
         launch.arguments.push_back(arg.native());
-        launch.commandLine += Char(' ');
-        launch.commandLine += quoteCommandArgument<Char>(arg.native());
-    }
     launch.workingFolder = outputFolder;
     launch.standardOutput = outputFolder / "stdout.txt";
     launch.standardError = outputFolder / "stderr.txt";

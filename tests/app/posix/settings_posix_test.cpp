@@ -39,7 +39,9 @@ struct FakeUser {
 TEST(Settings, FirstStartCreatesTheFoldersAndAnEmptyUtf16File)
 {
     FakeUser user;
-    loadSettings();
+    Folders folders;
+    loadSettings(folders);
+    const auto& [workFolder, settingsFile, outputFolder] = folders;
     EXPECT_EQ(settingsFile, user.dataFolder() / "settings.ini");
     EXPECT_EQ(testsupport::readBytes(settingsFile), "\xFF\xFE");
     EXPECT_EQ(outputFolder, user.home.path / "Music" / "Tamrel Loops");
@@ -52,25 +54,25 @@ TEST(Settings, FirstStartCreatesTheFoldersAndAnEmptyUtf16File)
     EXPECT_EQ(name.substr(name.size() - 4), ".tmp");
     EXPECT_EQ(name.find_first_not_of("0123456789ABCDEF", 3), name.size() - 4);
     EXPECT_TRUE(std::filesystem::is_empty(workFolder));
-    const auto first = workFolder;
-    loadSettings();  // a second copy of the program
-    EXPECT_NE(workFolder, first);
-    removeWorkFolder();
-    EXPECT_FALSE(std::filesystem::exists(workFolder));
-    workFolder = first;
-    removeWorkFolder();
+    Folders second;
+    loadSettings(second);  // a second copy of the program
+    EXPECT_NE(second.workFolder, workFolder);
+    removeWorkFolder(second.workFolder);
+    EXPECT_FALSE(std::filesystem::exists(second.workFolder));
+    removeWorkFolder(workFolder);
 }
 
 TEST(Settings, ChosenOutputFolderIsReadBackAtTheNextStartEvenWhenGone)
 {
     FakeUser user;
-    loadSettings();
-    storeOutputFolder(user.home.path / "Exportes ñ" / "borrada");
-    removeWorkFolder();
-    outputFolder.clear();
-    loadSettings();
-    EXPECT_EQ(outputFolder, user.home.path / "Exportes ñ" / "borrada");
-    removeWorkFolder();
+    Folders first;
+    loadSettings(first);
+    storeOutputFolder(first, user.home.path / "Exportes ñ" / "borrada");
+    removeWorkFolder(first.workFolder);
+    Folders next;
+    loadSettings(next);
+    EXPECT_EQ(next.outputFolder, user.home.path / "Exportes ñ" / "borrada");
+    removeWorkFolder(next.workFolder);
 }
 
 TEST(Settings, MusicFolderComesFromTheUsersFolderSettings)
@@ -79,10 +81,11 @@ TEST(Settings, MusicFolderComesFromTheUsersFolderSettings)
     std::filesystem::create_directories(user.home.path / ".config");
     std::ofstream(user.home.path / ".config" / "user-dirs.dirs")
         << "# written by the desktop\nXDG_DESKTOP_DIR=\"$HOME/Escritorio\"\nXDG_MUSIC_DIR=\"$HOME/Música\"\n";
-    loadSettings();
-    EXPECT_EQ(outputFolder, user.home.path / "Música" / "Tamrel Loops");
+    Folders folders;
+    loadSettings(folders);
+    EXPECT_EQ(folders.outputFolder, user.home.path / "Música" / "Tamrel Loops");
     EXPECT_TRUE(std::filesystem::is_directory(user.home.path / "Música"));
-    removeWorkFolder();
+    removeWorkFolder(folders.workFolder);
 }
 
 TEST(Settings, UnusableTemporaryFolderFailsTheStart)
@@ -90,7 +93,8 @@ TEST(Settings, UnusableTemporaryFolderFailsTheStart)
     FakeUser user;
     ::setenv("TMPDIR", (user.home.path / "no-such-folder").c_str(), 1);
     try {
-        loadSettings();
+        Folders folders;
+        loadSettings(folders);
         FAIL() << "expected a failure";
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "No se puede crear espacio temporal.");

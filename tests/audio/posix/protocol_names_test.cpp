@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/cancel.h"
+#include "base/cancel.h"
 #include "app/settings.h"
 #include "audio/decoder.h"
 #include "audio/wav_fixture.h"
@@ -13,14 +13,14 @@ namespace {
 TEST(DecoderProtocolNames, AreReadAsFilesInTheCurrentFolder)
 {
     testsupport::TempFolder work("work"), songs("songs");
-    workFolder = work.path;
+    const DecoderRun run{installFolder(), work.path};
     cancelFlag = false;
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(songs.path);
     for (const std::string name : {"pipe:1.mp3", "concat:a|b.mp3", "file:x.wav"}) {
         SCOPED_TRACE(name);
-        testsupport::writeWav(songs.path / name, testsupport::WavSpec{2, 16, 22 * 48000});
-        EXPECT_EQ(decodeSong(name).size(), 22u * 48000 * 2);
+        testsupport::writeWav(songs.path / name, testsupport::ConstantWav{2, 16, 22 * 48000});
+        EXPECT_EQ(decodeSong(name, run).size(), 22u * 48000 * 2);
     }
     std::filesystem::current_path(previous);
 }

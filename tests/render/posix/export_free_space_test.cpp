@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "analysis/cut_rule.h"
 #include "analysis/analysis_model.h"
 #include "render/export_package.h"
 
@@ -23,7 +24,7 @@ TEST(ExportFreeSpace, ASmallVolumeIsRefusedBeforeAnythingIsCreated)
     const std::vector<float> song(3 * 48000 * 2, 0.1f);
     std::string message;
     try {
-        exportPackage(song, cutRecord(0.5, 1.7, 2.2), 0.06, 2, mountPoint / "salida", "cancion.mp3");
+        exportPackage(song, Analysis{}, cutRecord(0.5, 1.7, 2.2), 0.06, 2, mountPoint / "salida", "cancion.mp3");
     } catch (const std::exception& e) {
         message = e.what();
     }

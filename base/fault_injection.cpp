@@ -1,4 +1,4 @@
-#include "app/fault_injection.h"
+#include "base/fault_injection.h"
 
 std::atomic<int64_t> ioFailCountdown{0};
 

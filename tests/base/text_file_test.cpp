@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/fault_injection.h"
-#include "app/text_file.h"
+#include "base/fault_injection.h"
+#include "base/text_file.h"
 #include "audio/wav_fixture.h"
 #include "support/run_program.h"
 

@@ -3,8 +3,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/utf.h"
-#include "audio/decoder.h"
+#include "base/utf.h"
+#include "audio/decoder_run.h"
+#include "platform/win32/argument_quoting.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ TEST(QuoteArgument, SurvivesTheSystemArgumentSplitter)
         u"%PATH%", u"a^b&c|d<e>f", u"\"\"\"", u"x\\\\\\",
     };
     for (const std::u16string& text : hostile) {
-        const std::u16string line = u"program.exe " + quoteArgument(text) + u" " + quoteArgument(u"after");
+        const std::u16string line = u"program.exe " + platform::quoteCommandArgument<char16_t>(text) + u" " + platform::quoteCommandArgument<char16_t>(u"after");
         int count = 0;
         LPWSTR* args = CommandLineToArgvW(reinterpret_cast<const wchar_t*>(line.c_str()), &count);
         ASSERT_NE(args, nullptr);
@@ -26,6 +27,22 @@ TEST(QuoteArgument, SurvivesTheSystemArgumentSplitter)
         EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(args[2])), u"after");
         LocalFree(args);
     }
+}
+
+// The decoder's whole command line, hostile paths included, splits back into
+// exactly its argument list.
+TEST(JoinCommandLine, DecoderCommandLineSplitsIntoItsArguments)
+{
+    const auto arguments = decoderArguments(L"C:\\Program Files\\Tamrel\\ffmpeg.exe",
+                                            L"D:\\m\u00fasica\\say \"hi\"\\a\\ b.mp3", L"C:\\T\\TMV1.tmp\\mono.f32");
+    const std::wstring line = platform::joinCommandLine(arguments);
+    int count = 0;
+    LPWSTR* split = CommandLineToArgvW(line.c_str(), &count);
+    ASSERT_NE(split, nullptr);
+    ASSERT_EQ(static_cast<size_t>(count), arguments.size());
+    for (int i = 0; i < count; ++i)
+        EXPECT_EQ(std::wstring(split[i]), arguments[static_cast<size_t>(i)]) << i;
+    LocalFree(split);
 }
 
 } // namespace

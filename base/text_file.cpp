@@ -1,9 +1,9 @@
-#include "app/text_file.h"
+#include "base/text_file.h"
 
 #include <fstream>
 #include <stdexcept>
 
-#include "app/fault_injection.h"
+#include "base/fault_injection.h"
 
 void writeTextFile(const std::filesystem::path& path, std::string_view bytes)
 {

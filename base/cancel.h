@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 // Called at fixed points of long work; throws to abandon it.
@@ -15,5 +16,11 @@ extern std::atomic<bool> cancelFlag;
 
 inline constexpr const char* kCancelledMessage = "Operacion cancelada. El original se conserva.";
 
-// Throws std::runtime_error(kCancelledMessage) once cancelFlag is set.
+// The user asked to stop. A window stays silent on it, where any other
+// failure gets a message box; its message is still the status text.
+struct Cancelled : std::runtime_error {
+    Cancelled() : std::runtime_error(kCancelledMessage) {}
+};
+
+// Throws Cancelled once cancelFlag is set.
 void checkCancel();

@@ -1,0 +1,22 @@
+// The cut record and the one rule every cut must pass, wherever it comes
+// from: the automatic candidates, the cache, the fields, a session.
+#pragma once
+#include <cstdint>
+
+#include "analysis/analysis_model.h"
+
+inline constexpr const char* kInvalidCutsMessage =
+    "Cortes invalidos: inicio < fin del loop <= inicio del final < duracion. Fundido: 5 a 250 ms.";
+
+// The crossfade ("Puente") and the loop repetitions a cut may carry.
+inline constexpr double kShortestFadeSeconds = 0.005;
+inline constexpr double kLongestFadeSeconds = 0.25;
+inline constexpr int kFewestRepetitions = 1;
+inline constexpr int kMostRepetitions = 100;
+
+// A cut record: A, B and O in seconds, beat indices -1, scores 0.
+Loop cutRecord(double start, double end, double outro);
+
+// Throws kInvalidCutsMessage unless A > fade, B > A + fade, B <= O and
+// O < duration - 2 fade, with a fade of 5 to 250 ms and every value finite.
+void validateCuts(uint64_t songFrames, double start, double end, double outro, double fadeSeconds);

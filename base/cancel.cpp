@@ -1,0 +1,9 @@
+#include "base/cancel.h"
+
+std::atomic<bool> cancelFlag{false};
+
+void checkCancel()
+{
+    if (cancelFlag.load())
+        throw Cancelled();
+}

@@ -1,6 +1,0 @@
-#include "app/interactive_mode.h"
-
-int runInteractive(const std::vector<std::filesystem::path>&)
-{
-    return 1;
-}
