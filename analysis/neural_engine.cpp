@@ -14,7 +14,6 @@ namespace {
 
 constexpr const char* kRuntimeMissing = "No se pudo abrir ONNX Runtime incluido. Reinstala el paquete completo.";
 constexpr const char* kRuntimeTooOld = "Version incompatible del motor neuronal.";
-constexpr const char* kModelFileName = "beat_this.onnx";
 constexpr const char* kLogIdentifier = "TamrelStudio";
 
 using GetApiBaseFn = const OrtApiBase*(ORT_API_CALL*)();

@@ -10,6 +10,9 @@ struct OrtSessionOptions;
 struct OrtMemoryInfo;
 struct OrtStatus;
 
+// The beat model beside the program; the trained one drops in under this name.
+inline constexpr const char* kModelFileName = "beat_this.onnx";
+
 struct NeuralEngine {
     const OrtApi* api = nullptr;
     OrtEnv* env = nullptr;

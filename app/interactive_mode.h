@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/settings.h"
+#include "app/program.h"
 
 // Opens the song of a two-argument command line at start. Returns the exit code.
-int runInteractive(const std::vector<std::filesystem::path>& args, Folders& folders);
+int runInteractive(const std::vector<std::filesystem::path>& args, Running& running);

@@ -5,7 +5,7 @@
 #include "app/interactive_mode.h"
 #include "app/program.h"
 
-int runInteractive(const std::vector<std::filesystem::path>&, Folders&)
+int runInteractive(const std::vector<std::filesystem::path>&, Running&)
 {
     std::fputs("La ventana forma parte de la version para Windows.\n", stderr);
     return 1;

@@ -6,11 +6,11 @@
 
 namespace {
 
-int runMode(const std::vector<std::filesystem::path>& args, Folders& folders)
+int runMode(const std::vector<std::filesystem::path>& args, Running& running)
 {
     if (chooseMode(args) == RunMode::Verification)
-        return runVerification(args[2], args[3], folders);
-    return runInteractive(args, folders);
+        return runVerification(args[2], args[3], running.folders);
+    return runInteractive(args, running);
 }
 
 } // namespace
@@ -18,17 +18,15 @@ int runMode(const std::vector<std::filesystem::path>& args, Folders& folders)
 int runProgram(const std::function<std::vector<std::filesystem::path>()>& splitCommandLine)
 {
     int exitCode = 1;
-    Folders folders;
+    Running running;
     // A failure that reaches this point is silent: no window exists to show it.
     try {
-        loadSettings(folders);
+        loadSettings(running.folders);
         std::vector<std::filesystem::path> args = splitCommandLine();
-        exitCode = runMode(args, folders);
+        exitCode = runMode(args, running);
     } catch (...) {
         exitCode = 1;
     }
-    // The window joins its job and stops its playback before it returns; the
-    // work folder is all that is left to clear.
-    removeWorkFolder(folders.workFolder);
+    shutdown(running);
     return exitCode;
 }

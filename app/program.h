@@ -4,6 +4,8 @@
 #include <functional>
 #include <vector>
 
+#include "app/running.h"
+
 enum class RunMode { Verification, Interactive };
 
 // Exactly "program --verify song folder" is a verification run; anything else opens the window.
@@ -12,7 +14,3 @@ RunMode chooseMode(const std::vector<std::filesystem::path>& args);
 // Start-up (settings and folders), then the command line is split and the
 // chosen mode runs, then the common shutdown. Returns the exit code, 0 or 1.
 int runProgram(const std::function<std::vector<std::filesystem::path>()>& splitCommandLine);
-
-// The shutdown's last own step: the work folder goes with everything in it,
-// whatever fails on the way.
-void removeWorkFolder(const std::filesystem::path& workFolder);

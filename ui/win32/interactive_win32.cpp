@@ -1,6 +1,6 @@
 #include "app/interactive_mode.h"
 
-int runInteractive(const std::vector<std::filesystem::path>&, Folders&)
+int runInteractive(const std::vector<std::filesystem::path>&, Running&)
 {
     return 1;
 }

@@ -1,4 +1,4 @@
-#include "app/program.h"
+#include "app/running.h"
 
 #include <chrono>
 #include <thread>
@@ -16,4 +16,12 @@ void removeWorkFolder(const std::filesystem::path& workFolder)
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+}
+
+void shutdown(Running& running)
+{
+    // No job may still write into the work folder when it goes.
+    stopJob(running.jobs);
+    // Playback stops here once the window can start it.
+    removeWorkFolder(running.folders.workFolder);
 }

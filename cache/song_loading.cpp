@@ -1,0 +1,55 @@
+#include "cache/song_loading.h"
+
+#include "analysis/analysis_driver.h"
+#include "analysis/neural_engine.h"
+#include "audio/decoder.h"
+#include "base/utf.h"
+#include "cache/analysis_cache.h"
+#include "cache/song_fingerprint.h"
+
+namespace {
+
+constexpr size_t kModelIdentityDigits = 16;
+
+} // namespace
+
+std::string modelIdentity(const std::filesystem::path& installFolder, const TickFn& tick)
+{
+    try {
+        return songFingerprint(installFolder / kModelFileName, tick).substr(0, kModelIdentityDigits);
+    } catch (const Cancelled&) {
+        throw;
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+std::filesystem::path cacheFileOf(const std::filesystem::path& cacheFolder, const std::string& model,
+                                  const std::string& fingerprint)
+{
+    return cacheFolder / pathFromUtf8(model) / pathFromUtf8(fingerprint + ".bin");
+}
+
+void loadSong(const std::filesystem::path& songPath, const SongLoadFolders& folders, const TickFn& tick,
+              const ProgressFn& progress, std::vector<float>& audio, Analysis& analysis)
+{
+    progress(1, "Identificando la cancion");
+    const std::string fingerprint = songFingerprint(songPath, tick);
+    const std::string model = modelIdentity(folders.installFolder, tick);
+    // The song is decoded even when its analysis is cached: that also holds
+    // it to the duration limits, and the cache entry to its decoded length.
+    audio = decodeSong(songPath, {folders.installFolder, folders.workFolder});
+    tick();
+
+    const std::filesystem::path cacheFile = model.empty() ? std::filesystem::path{}
+                                                          : cacheFileOf(folders.cacheFolder, model, fingerprint);
+    if (!cacheFile.empty() && readCachedAnalysis(cacheFile, audio, analysis)) {
+        std::filesystem::remove(folders.workFolder / "mono.f32");
+        progress(100, "Analisis neuronal recuperado de esta cancion");
+        return;
+    }
+    const std::vector<float> analysisAudio = readAnalysisAudio(folders.workFolder);
+    analysis = analyseSong(audio, analysisAudio, folders.installFolder, tick, progress);
+    if (!cacheFile.empty())
+        writeCachedAnalysis(cacheFile, audio, analysis);
+}

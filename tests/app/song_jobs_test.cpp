@@ -1,0 +1,351 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "analysis/neural_engine.h"
+#include "app/running.h"
+#include "app/song_jobs.h"
+#include "audio/wav_fixture.h"
+#include "base/utf.h"
+#include "cache/analysis_cache.h"
+#include "cache/song_fingerprint.h"
+#include "cache/song_loading.h"
+#include "platform/child_process.h"
+#include "platform/dynamic_library.h"
+#include "support/fixtures.h"
+#include "support/run_program.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kRecovered = "Analisis neuronal recuperado de esta cancion";
+constexpr const char* kIdentifying = "Identificando la cancion";
+
+using Progress = std::vector<std::pair<int32_t, std::string>>;
+
+// What the window sees of one job: its progress records, then its result.
+struct Outcome {
+    Progress progress;
+    std::unique_ptr<Result> result;
+    bool lateMessage = false;  // anything posted after the result
+};
+
+// A stand-in for the main window: a receiver on this thread, the job state,
+// and folders of its own (work folder, settings folder with the cache).
+struct Window {
+    testsupport::TempFolder root{"jobs"};
+    Running running;
+    platform::WindowHandle receiver = platform::createMessageReceiver();
+
+    Window()
+    {
+        running.jobs.mainWindow = receiver;
+        running.folders.workFolder = root.path / "work";
+        running.folders.settingsFile = root.path / "data" / "settings.ini";
+        running.folders.outputFolder = root.path / "out";
+        fs::create_directories(running.folders.workFolder);
+        fs::create_directories(root.path / "data");
+        cancelFlag = false;
+    }
+    ~Window()
+    {
+        stopJob(running.jobs);
+        while (auto left = platform::nextPostedMessage(receiver, 0))
+            discardPosted(*left);
+        platform::destroyMessageReceiver(receiver);
+        cancelFlag = false;
+    }
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    fs::path cacheFolder() const { return running.folders.settingsFile.parent_path() / "analysis-v3"; }
+
+    // Launches the job and handles its messages as the window does; onProgress
+    // may act on each record (cancel, for one).
+    Outcome run(JobFn job, const std::function<void(const ProgressRecord&)>& onProgress = {})
+    {
+        Outcome outcome;
+        EXPECT_TRUE(launch(running.jobs, u"Leyendo audio y buscando frases", std::move(job)));
+        while (!outcome.result) {
+            const auto posted = platform::nextPostedMessage(receiver, 120000);
+            if (!posted) {
+                ADD_FAILURE() << "no result within two minutes";
+                stopJob(running.jobs);
+                break;
+            }
+            if (posted->message == kJobProgressMessage) {
+                const auto record = takeProgress(posted->payload);
+                outcome.progress.emplace_back(record->percent, record->message);
+                if (onProgress)
+                    onProgress(*record);
+            } else if (posted->message == kJobFinishedMessage) {
+                outcome.result = takeResult(running.jobs, posted->payload);
+            }
+        }
+        if (auto late = platform::nextPostedMessage(receiver, 200)) {
+            outcome.lateMessage = true;
+            discardPosted(*late);
+        }
+        return outcome;
+    }
+
+    Outcome load(const fs::path& song) { return run(loadJob(song, running.folders, receiver)); }
+};
+
+std::vector<fs::path> cacheFiles(const fs::path& folder)
+{
+    std::vector<fs::path> files;
+    std::error_code missing;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, missing))
+        if (entry.is_regular_file())
+            files.push_back(entry.path());
+    return files;
+}
+
+bool analysed(const Progress& progress)
+{
+    for (const auto& [percent, message] : progress)
+        if (percent == 100 && message == kRecovered)
+            return false;
+    return true;
+}
+
+fs::path copyOfDemo(const fs::path& folder, const std::string& name)
+{
+    fs::copy_file(fixtureDir() / "demo.wav", folder / name);
+    return folder / name;
+}
+
+TEST(LoadJob, SecondLoadOfTheSameSongComesFromTheCache)
+{
+    Window window;
+    const fs::path song = copyOfDemo(window.root.path, "cancion.wav");
+    const Outcome first = window.load(song);
+    ASSERT_TRUE(first.result->loaded) << utf16ToUtf8(first.result->error);
+    EXPECT_TRUE(analysed(first.progress));
+    EXPECT_EQ(first.progress.front(), std::make_pair(1, std::string(kIdentifying)));
+    ASSERT_EQ(cacheFiles(window.cacheFolder()).size(), 1u);
+
+    const Outcome second = window.load(song);
+    ASSERT_TRUE(second.result->loaded) << utf16ToUtf8(second.result->error);
+    EXPECT_EQ(second.progress, (Progress{{1, kIdentifying}, {100, kRecovered}}));
+    EXPECT_EQ(second.result->analysis.engine, kEngineCache);
+    // The decoder still ran: the audio is there, its analysis file is not.
+    EXPECT_EQ(second.result->audio, first.result->audio);
+    EXPECT_FALSE(fs::exists(window.running.folders.workFolder / "mono.f32"));
+    EXPECT_EQ(second.result->analysis.beats.size(), first.result->analysis.beats.size());
+    EXPECT_FALSE(second.lateMessage);
+
+    // Another name, the same bytes: the same entry.
+    const Outcome renamed = window.load(copyOfDemo(window.root.path, "otro nombre ñ.wav"));
+    ASSERT_TRUE(renamed.result->loaded);
+    EXPECT_FALSE(analysed(renamed.progress));
+}
+
+TEST(LoadJob, ACorruptedEntryIsAnalysedAgainAndReplaced)
+{
+    Window window;
+    const fs::path song = copyOfDemo(window.root.path, "cancion.wav");
+    ASSERT_TRUE(window.load(song).result->loaded);
+    const fs::path entry = cacheFiles(window.cacheFolder()).at(0);
+    std::string bytes = testsupport::readBytes(entry);
+    bytes[100] = static_cast<char>(bytes[100] ^ 0x01);
+    std::ofstream(entry, std::ios::binary | std::ios::trunc) << bytes;
+
+    const Outcome again = window.load(song);
+    ASSERT_TRUE(again.result->loaded);
+    EXPECT_TRUE(analysed(again.progress));
+    Analysis reread;
+    EXPECT_TRUE(readCachedAnalysis(entry, again.result->audio, reread));
+}
+
+TEST(LoadJob, AShortSongFailsEvenWithACacheEntryForIt)
+{
+    Window window;
+    const fs::path song = window.root.path / "corta.wav";
+    testsupport::writeWav(song, testsupport::ConstantWav{2, 16, 12 * 48000});
+    // An entry for exactly this file, as if a longer decoding had written it.
+    const std::vector<float> longer(2 * 30 * 48000, 0.1f);
+    Analysis cached;
+    cached.overview.assign(kOverviewSize, 0.0f);
+    const std::string model = modelIdentity(installFolder(), [] {});
+    ASSERT_FALSE(model.empty());
+    writeCachedAnalysis(cacheFileOf(window.cacheFolder(), model, songFingerprint(song, [] {})), longer, cached);
+    ASSERT_EQ(cacheFiles(window.cacheFolder()).size(), 1u);
+
+    const Outcome outcome = window.load(song);
+    EXPECT_FALSE(outcome.result->loaded);
+    EXPECT_EQ(outcome.result->error, u"Duracion admitida: de 20 segundos a 20 minutos.");
+    EXPECT_FALSE(outcome.result->cancelled);
+}
+
+// An install folder beside the real one whose model differs from it by one
+// harmless field: the same analysis, but another model file.
+struct OtherModelInstall {
+    testsupport::TempFolder folder{"install"};
+    OtherModelInstall()
+    {
+        const fs::path real = installFolder();
+        for (const char* name : {platform::decoderFileName(), platform::runtimeLibraryName(), kModelFileName})
+            fs::copy_file(real / name, folder.path / name);
+        // A protobuf field appended to the model: its doc string, "x".
+        std::ofstream(folder.path / kModelFileName, std::ios::binary | std::ios::app).write("\x32\x01x", 3);
+    }
+};
+
+TEST(LoadJob, AnotherModelAnalysesTheSongAgain)
+{
+    Window window;
+    const fs::path song = copyOfDemo(window.root.path, "cancion.wav");
+    ASSERT_TRUE(window.load(song).result->loaded);
+
+    const OtherModelInstall other;
+    const SongLoadFolders where{other.folder.path, window.running.folders.workFolder, window.cacheFolder()};
+    const platform::WindowHandle receiver = window.receiver;
+    const Outcome outcome = window.run([&](Result& result) {
+        loadSong(song, where, checkCancel, progressPoster(receiver), result.audio, result.analysis);
+        result.loaded = true;
+    });
+    ASSERT_TRUE(outcome.result->loaded) << utf16ToUtf8(outcome.result->error);
+    EXPECT_TRUE(analysed(outcome.progress));
+    EXPECT_EQ(cacheFiles(window.cacheFolder()).size(), 2u);  // one entry per model
+}
+
+// Cancellation at each stage: during the fingerprint (its first tick), during
+// the decoding of a 20-minute song, and during the analysis (at its first
+// progress record). Each ends as cancelled and caches nothing.
+TEST(LoadJob, CancellingAtEachStageEndsTheJobAndCachesNothing)
+{
+    Window window;
+    const fs::path longSong = window.root.path / "larga.wav";
+    testsupport::writeWav(longSong, testsupport::ConstantWav{1, 8, 1200ull * 48000});
+    const fs::path demo = copyOfDemo(window.root.path, "cancion.wav");
+    const fs::path& work = window.running.folders.workFolder;
+    const SongLoadFolders where{installFolder(), work, window.cacheFolder()};
+    const platform::WindowHandle receiver = window.receiver;
+
+    const auto fingerprintTicks = [](const fs::path& song) { return fs::file_size(song) / 65536 + 1; };
+    struct Stage {
+        const char* name;
+        fs::path song;
+        std::function<TickFn()> tick;
+        std::function<void(const ProgressRecord&)> onProgress;
+    };
+    std::thread canceller;
+    const std::vector<Stage> stages = {
+        {"fingerprint", demo, [] { return TickFn([] { cancelFlag = true, checkCancel(); }); }, {}},
+        {"decoding", longSong,
+         [&] {
+             // Once the fingerprint's last chunk is read, cancel while the decoder runs.
+             auto count = std::make_shared<uint64_t>(0);
+             const uint64_t last = fingerprintTicks(longSong) + 1;  // and the model's first
+             return TickFn([&, count, last] {
+                 if (++*count == last)
+                     canceller = std::thread([] {
+                         std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                         cancelFlag = true;
+                     });
+                 checkCancel();
+             });
+         },
+         {}},
+        {"analysis", demo, [] { return TickFn(checkCancel); },
+         [](const ProgressRecord& record) {
+             if (record.percent > 1)
+                 cancelFlag = true;
+         }},
+    };
+    for (const Stage& stage : stages) {
+        SCOPED_TRACE(stage.name);
+        const TickFn tick = stage.tick();
+        const fs::path song = stage.song;
+        const Outcome outcome = window.run(
+            [&, tick, song](Result& result) {
+                loadSong(song, where, tick, progressPoster(receiver), result.audio, result.analysis);
+                result.loaded = true;
+            },
+            stage.onProgress);
+        if (canceller.joinable())
+            canceller.join();
+        EXPECT_FALSE(outcome.result->loaded);
+        EXPECT_TRUE(outcome.result->cancelled);
+        EXPECT_EQ(outcome.result->error, u"Operacion cancelada. El original se conserva.");
+        EXPECT_FALSE(outcome.lateMessage);
+        EXPECT_TRUE(cacheFiles(window.cacheFolder()).empty());
+    }
+}
+
+TEST(Jobs, FailuresReachTheWindowAsTheirText)
+{
+    Window window;
+    const struct {
+        const char* what;
+        JobFn job;
+        std::u16string error;
+    } cases[] = {
+        {"accented message", [](Result&) { throw std::runtime_error("Canci\xC3\xB3n da\xC3\xB1" "ada: \xE2\x82\xAC"); },
+         u"Canción dañada: €"},
+        {"not a standard exception", [](Result&) { throw 42; }, u"Ocurrio un error inesperado. Vuelve a abrir la cancion."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Outcome outcome = window.run(c.job);
+        EXPECT_EQ(outcome.result->error, c.error);
+        EXPECT_FALSE(outcome.result->cancelled);
+        EXPECT_FALSE(outcome.result->loaded);
+    }
+}
+
+TEST(Jobs, LaunchWhileBusyChangesNothing)
+{
+    Window window;
+    Jobs& jobs = window.running.jobs;
+    std::atomic<bool> release{false};
+    ASSERT_TRUE(launch(jobs, u"primero", [&](Result&) {
+        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }));
+    const auto firstThread = jobs.jobThread.get_id();
+    bool prepared = false;
+    EXPECT_FALSE(launch(jobs, u"segundo", [](Result&) {}, [&] { prepared = true; }));
+    EXPECT_FALSE(prepared);
+    EXPECT_EQ(jobs.jobStatus, u"primero");
+    EXPECT_EQ(jobs.jobThread.get_id(), firstThread);
+    release = true;
+    const auto posted = platform::nextPostedMessage(window.receiver, 10000);
+    ASSERT_TRUE(posted);
+    ASSERT_EQ(posted->message, kJobFinishedMessage);
+    EXPECT_TRUE(takeResult(jobs, posted->payload)->error.empty());
+    EXPECT_FALSE(jobs.busy);
+}
+
+TEST(Jobs, ShutdownDuringALoadJoinsTheJobAndRemovesTheWorkFolder)
+{
+    Window window;
+    const fs::path song = window.root.path / "larga.wav";
+    testsupport::writeWav(song, testsupport::ConstantWav{1, 8, 1200ull * 48000});
+    ASSERT_TRUE(launch(window.running.jobs, kLoadStatus, loadJob(song, window.running.folders, window.receiver)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    shutdown(window.running);
+    EXPECT_FALSE(window.running.jobs.jobThread.joinable());
+    EXPECT_FALSE(fs::exists(window.running.folders.workFolder));
+    // The job ended as cancelled.
+    std::unique_ptr<Result> result;
+    while (auto posted = platform::nextPostedMessage(window.receiver, 0)) {
+        if (posted->message == kJobFinishedMessage)
+            result.reset(static_cast<Result*>(posted->payload));
+        else
+            discardPosted(*posted);
+    }
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->cancelled);
+}
+
+} // namespace
