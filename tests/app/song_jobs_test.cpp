@@ -283,6 +283,32 @@ TEST(LoadJob, CancellingAtEachStageEndsTheJobAndCachesNothing)
     }
 }
 
+TEST(ExportJob, ExportsWhatWasChosenWhenItWasLaunched)
+{
+    Window window;
+    const fs::path song = copyOfDemo(window.root.path, "cancion.wav");
+    const Outcome loaded = window.load(song);
+    ASSERT_TRUE(loaded.result->loaded);
+    const Analysis& analysis = loaded.result->analysis;
+    ASSERT_FALSE(analysis.loops.empty());
+
+    Loop cuts = analysis.loops[0];
+    double fade = 0.08;
+    int repetitions = 3;
+    JobFn job = exportJob(loaded.result->audio, analysis, cuts, fade, repetitions, window.running.folders.outputFolder,
+                          song);
+    // What the fields hold afterwards is not what was exported.
+    cuts.end = cuts.start + 1.0, fade = 0.2, repetitions = 9;
+    const Outcome exported = window.run(std::move(job));
+    ASSERT_TRUE(exported.result->error.empty()) << utf16ToUtf8(exported.result->error);
+    EXPECT_TRUE(exported.progress.empty());
+    const fs::path folder = exported.result->exportFolder;
+    EXPECT_EQ(folder.parent_path(), window.running.folders.outputFolder);
+    const std::string cutSettings = testsupport::readBytes(folder / "cortes.json");
+    EXPECT_NE(cutSettings.find("\"repetitions\": 3,"), std::string::npos) << cutSettings;
+    EXPECT_NE(cutSettings.find("\"crossfadeMs\": 80,"), std::string::npos) << cutSettings;
+}
+
 TEST(Jobs, FailuresReachTheWindowAsTheirText)
 {
     Window window;
