@@ -33,7 +33,8 @@ struct SessionFields {
 void saveSession(const std::filesystem::path& file, const SessionFields& fields, uint64_t songFrames,
                  const std::filesystem::path& songPath, const std::filesystem::path& outputFolder);
 
-// What an opened session hands to the window, to apply once its song has loaded.
+// What an opened session hands to the window: the output folder applies at
+// once, the cuts, crossfade and repetitions once the song has loaded.
 struct OpenedSession {
     std::filesystem::path song;          // an existing regular file when read
     Loop cuts;                           // cut record: A, B, O; not yet checked against the song

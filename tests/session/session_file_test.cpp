@@ -71,7 +71,7 @@ TEST(SessionFile, SavesTheWholeFileInKeyOrder)
     saveSession(s.file, kFields, kSongFrames, s.song, pathOf(kOutputText));
     EXPECT_EQ(readBytes(s.file), utf16File(sessionText(s.songText, kOutputText, kSavedValues)));
 
-    // Field texts as the window holds them format the same way.
+    // Texts read as the fields read them; values keep only the decimals of the file.
     saveSession(s.file, {u"8,0000001", u" 40.25", u"1.2e2", u"60,0004", u"2"}, kSongFrames, s.song, "");
     EXPECT_EQ(readBytes(s.file),
               utf16File(sessionText(s.songText, u"",
@@ -113,7 +113,8 @@ TEST(SessionFile, SaveFailuresKeepWhatWasWrittenBefore)
     }
     for (const auto& [typed, stored] : {std::pair{u"1", u"1"}, {u"100", u"100"}, {u"100,0", u"100"}}) {
         saveSession(s.file, {u"8", u"40", u"120", u"60", typed}, kSongFrames, s.song, pathOf(kOutputText));
-        EXPECT_EQ(readBytes(s.file), allButRepeats + utf16File(u"Repeats=" + std::u16string(stored) + u"\r\n").substr(2));
+        const std::string repeatsLine = utf16File(u"Repeats=" + std::u16string(stored) + u"\r\n").substr(2);
+        EXPECT_EQ(readBytes(s.file), allButRepeats + repeatsLine);
     }
 
     expectError<std::runtime_error>(
@@ -185,7 +186,8 @@ TEST(SessionFile, OpenFailures)
         writeBytes(s.file, utf16File(content));
         expectError<std::runtime_error>([&] { openSession(s.file, "current"); }, kSessionSongMovedMessage);
     }
-    expectError<std::runtime_error>([&] { openSession(s.folder.path / "no.tamrelloop", ""); }, kSessionSongMovedMessage);
+    expectError<std::runtime_error>([&] { openSession(s.folder.path / "no.tamrelloop", ""); },
+                                    kSessionSongMovedMessage);
 
     struct Case {
         std::u16string values;

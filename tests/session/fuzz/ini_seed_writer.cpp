@@ -60,7 +60,8 @@ int main(int argc, char** argv)
                                          std::u16string(5000, u'9') + u"\r\n"));
     writeSeed(folder, "nul-units",
               utf16(u"[Orv\0ane]\r\nSource=fuzz-song.mp3\0\r\nStart=8\0.5\r\n[Orvane]\r\nFade=6\0\r\n"s));
-    writeSeed(folder, "lone-surrogates", utf16(u"[Orvane]\r\nSource=\xD834" u"a\r\nOutput=\xDD1E\r\nStart=8\xDC00\r\n"));
+    writeSeed(folder, "lone-surrogates",
+              utf16(u"[Orvane]\r\nSource=\xD834" u"a\r\nOutput=\xDD1E\r\nStart=8\xDC00\r\n"));
     writeSeed(folder, "sections", utf16(u"Start=1\r\n[Orvane\r\nEnd=2\r\n[Other]\r\nFade=3\r\n[ ORVANE ]\r\n"
                                         u"Repeats=4\r\n[Orvane]\rStart=5\r\r\nEnd\r\n=6\r\n"));
     writeSeed(folder, "empty", "");
