@@ -44,6 +44,11 @@ void saveSession(const std::filesystem::path& file, const SessionFields& fields,
     const double crossfadeMs = readNumberField(fields.crossfade);
     validateCuts(songFrames, cuts.start, cuts.end, cuts.outro, crossfadeMs / 1000.0);
 
+    // The song is never written to, even when the save dialog is pointed at it.
+    std::error_code unknown;
+    if (std::filesystem::equivalent(file, songPath, unknown))
+        throw std::runtime_error(kSessionWriteFailedMessage);
+
     // The byte-order mark makes the profile writer store UTF-16 text. A file
     // that cannot be created fails the first key write instead.
     std::ofstream(file, std::ios::binary | std::ios::trunc).write("\xFF\xFE", 2);

@@ -121,6 +121,13 @@ TEST(SessionFile, SaveFailuresKeepWhatWasWrittenBefore)
         [&] { saveSession(s.folder.path / "missing" / "a.tamrelloop", kFields, kSongFrames, s.song, ""); },
         kSessionWriteFailedMessage);
     EXPECT_FALSE(std::filesystem::exists(s.folder.path / "missing"));
+
+    // A save pointed at the song itself, by any spelling of its path, leaves it as it was.
+    for (const std::filesystem::path& target : {s.song, s.song.parent_path() / "." / s.song.filename()}) {
+        expectError<std::runtime_error>([&] { saveSession(target, kFields, kSongFrames, s.song, ""); },
+                                        kSessionWriteFailedMessage);
+        EXPECT_EQ(readBytes(s.song), "x");
+    }
 }
 
 TEST(SessionFile, OpensWhatWasSaved)
