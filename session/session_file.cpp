@@ -61,7 +61,7 @@ void saveSession(const std::filesystem::path& file, const SessionFields& fields,
     // Only a count the session can be opened with again is stored.
     const double repetitions = readNumberField(fields.repetitions);
     if (repetitions != std::floor(repetitions) || repetitions < 1 || repetitions > 100)
-        throw std::runtime_error(kRepetitionsMessage);
+        throw std::runtime_error(kSessionRepetitionsMessage);
     writeKey(file, u"Repeats", fixed(repetitions, 0));
 }
 

@@ -18,7 +18,7 @@ inline constexpr const char* kSessionWriteFailedMessage = "No se pudo guardar el
 inline constexpr const char* kSessionSongMovedMessage =
     "La cancion del proyecto cambio de lugar. Abrela y ajusta los tiempos guardados.";
 inline constexpr const char* kSessionOutOfRangeMessage = "Proyecto con ajustes fuera de rango.";
-inline constexpr const char* kRepetitionsMessage = "Elige de 1 a 100 repeticiones completas.";
+inline constexpr const char* kSessionRepetitionsMessage = "Elige de 1 a 100 repeticiones completas.";
 
 // The texts of the fields a session keeps: A, B, O in seconds, the crossfade
 // in milliseconds and the repetitions.

@@ -99,9 +99,9 @@ TEST(SessionFile, SaveFailuresKeepWhatWasWrittenBefore)
         {{u"40", u"8", u"120", u"60", u"2"}, kSongFrames, kInvalidCutsMessage, before},
         {kFields, 0, kInvalidCutsMessage, before},  // no song loaded
         {{u"8", u"40", u"120", u"60", u"dos"}, kSongFrames, kInvalidNumberMessage, allButRepeats},
-        {{u"8", u"40", u"120", u"60", u"0"}, kSongFrames, kRepetitionsMessage, allButRepeats},
-        {{u"8", u"40", u"120", u"60", u"101"}, kSongFrames, kRepetitionsMessage, allButRepeats},
-        {{u"8", u"40", u"120", u"60", u"2,5"}, kSongFrames, kRepetitionsMessage, allButRepeats},
+        {{u"8", u"40", u"120", u"60", u"0"}, kSongFrames, kSessionRepetitionsMessage, allButRepeats},
+        {{u"8", u"40", u"120", u"60", u"101"}, kSongFrames, kSessionRepetitionsMessage, allButRepeats},
+        {{u"8", u"40", u"120", u"60", u"2,5"}, kSongFrames, kSessionRepetitionsMessage, allButRepeats},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(utf16ToUtf8(c.fields.start + u" " + c.fields.end + u" " + c.fields.outro + u" " +
