@@ -58,7 +58,7 @@ std::optional<KeyLine> keyLine(std::u16string_view line)
     return KeyLine{trim(line.substr(0, equals)), trim(line.substr(equals + 1))};
 }
 
-std::u16string decodeText(const std::string& bytes, bool& utf16)
+std::u16string decodeText(std::string_view bytes, bool& utf16)
 {
     if (bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0xFF && static_cast<uint8_t>(bytes[1]) == 0xFE) {
         utf16 = true;
@@ -69,7 +69,7 @@ std::u16string decodeText(const std::string& bytes, bool& utf16)
         return text;
     }
     utf16 = false;
-    std::string_view body(bytes);
+    std::string_view body = bytes;
     if (body.size() >= 3 && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
     return utf8ToUtf16(body);
 }
@@ -84,10 +84,11 @@ std::optional<IniText> loadIni(const std::filesystem::path& file)
     const uintmax_t size = std::filesystem::file_size(file, error);
     if (error || size > kMaxFileBytes) return std::nullopt;
     std::ifstream in(file, std::ios::binary);
-    std::string bytes(static_cast<size_t>(size), '\0');
+    // Exactly the file's bytes, without a terminator to read by mistake.
+    std::vector<char> bytes(static_cast<size_t>(size));
     if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return std::nullopt;
     if (bytes.empty()) return ini;
-    const std::u16string text = decodeText(bytes, ini.utf16);
+    const std::u16string text = decodeText(std::string_view(bytes.data(), bytes.size()), ini.utf16);
     size_t start = 0;
     while (start < text.size()) {
         size_t end = start;

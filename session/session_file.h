@@ -1,0 +1,51 @@
+// Session files ("projects"): the song, the output folder, the three cuts,
+// the crossfade and the repetitions of one piece of work, in a UTF-16 INI
+// file with one section. The window asks for the file and applies the result.
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "analysis/analysis_model.h"
+
+inline constexpr std::u16string_view kSessionExtension = u"tamrelloop";
+inline constexpr std::u16string_view kSessionFilterName = u"Proyecto Tamrel Loop (*.tamrelloop)";
+inline constexpr std::u16string_view kSessionFilterPattern = u"*.tamrelloop";
+inline constexpr std::u16string_view kSessionSection = u"Orvane";
+
+inline constexpr const char* kSessionSavedMessage = "Proyecto guardado. Conserva tambien la cancion original.";
+inline constexpr const char* kSessionWriteFailedMessage = "No se pudo guardar el proyecto.";
+inline constexpr const char* kSessionSongMovedMessage =
+    "La cancion del proyecto cambio de lugar. Abrela y ajusta los tiempos guardados.";
+inline constexpr const char* kSessionOutOfRangeMessage = "Proyecto con ajustes fuera de rango.";
+inline constexpr const char* kSessionRepetitionsMessage = "Elige de 1 a 100 repeticiones completas.";
+
+// The texts of the fields a session keeps: A, B, O in seconds, the crossfade
+// in milliseconds and the repetitions.
+struct SessionFields {
+    std::u16string start, end, outro, crossfade, repetitions;
+};
+
+// Writes the session of the loaded song (songFrames long, 0 when none is
+// loaded) into file, replacing it. Throws the number-field message, the
+// cut-validation message or kSessionWriteFailedMessage (also when file is
+// the song itself, which is left untouched); a failure while writing leaves
+// the keys written before it in the file.
+void saveSession(const std::filesystem::path& file, const SessionFields& fields, uint64_t songFrames,
+                 const std::filesystem::path& songPath, const std::filesystem::path& outputFolder);
+
+// What an opened session hands to the window: the output folder applies at
+// once, the cuts, crossfade and repetitions once the song has loaded.
+struct OpenedSession {
+    std::filesystem::path song;          // an existing regular file when read
+    Loop cuts;                           // cut record: A, B, O; not yet checked against the song
+    int32_t crossfadeMs = 60;            // 5 ... 250
+    int32_t repetitions = 2;             // 1 ... 100
+    std::filesystem::path outputFolder;  // the stored folder, else the current one
+};
+
+// Reads a session file. Throws kSessionSongMovedMessage when the song is not
+// an existing regular file (before anything else is read), the standard
+// conversion errors ("stod", "stoi") for values that are not numbers,
+// kSessionOutOfRangeMessage, and file-system errors from querying the song.
+OpenedSession openSession(const std::filesystem::path& file, const std::filesystem::path& currentOutputFolder);
