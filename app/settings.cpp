@@ -56,8 +56,3 @@ void storeOutputFolder(Folders& folders, const std::filesystem::path& folder)
     folders.outputFolder = folder;
     platform::writeIniString(folders.settingsFile, kSection, kOutputKey, toUtf16(folder));
 }
-
-std::u16string readIniValue(const std::filesystem::path& iniFile, const std::u16string& key)
-{
-    return platform::readIniString(iniFile, u"Orvane", key, u"");
-}

@@ -19,5 +19,3 @@ std::filesystem::path installFolder();
 // The per-user data folder: settings file and analysis cache.
 std::filesystem::path settingsFolder(const Folders& folders);
 void storeOutputFolder(Folders& folders, const std::filesystem::path& folder);
-// Value of key in section "Orvane" of an INI file, empty when absent.
-std::u16string readIniValue(const std::filesystem::path& iniFile, const std::u16string& key);

@@ -30,11 +30,6 @@ void writeKey(const std::filesystem::path& file, std::u16string_view key, std::u
         throw std::runtime_error(kSessionWriteFailedMessage);
 }
 
-std::u16string readKey(const std::filesystem::path& file, std::u16string_view key)
-{
-    return platform::readIniString(file, kSessionSection, key, u"");
-}
-
 } // namespace
 
 void saveSession(const std::filesystem::path& file, const SessionFields& fields, uint64_t songFrames,
@@ -65,27 +60,32 @@ void saveSession(const std::filesystem::path& file, const SessionFields& fields,
     writeKey(file, u"Repeats", fixed(repetitions, 0));
 }
 
+std::u16string readIniValue(const std::filesystem::path& iniFile, std::u16string_view key)
+{
+    return platform::readIniString(iniFile, kSessionSection, key, u"");
+}
+
 OpenedSession openSession(const std::filesystem::path& file, const std::filesystem::path& currentOutputFolder)
 {
     OpenedSession session;
-    const std::u16string source = readKey(file, u"Source");
+    const std::u16string source = readIniValue(file, u"Source");
     if (source.empty())
         throw std::runtime_error(kSessionSongMovedMessage);
     session.song = fromUtf16(source);
     if (!std::filesystem::is_regular_file(session.song))
         throw std::runtime_error(kSessionSongMovedMessage);
 
-    const double start = std::stod(utf16ToUtf8(readKey(file, u"Start")));
-    const double end = std::stod(utf16ToUtf8(readKey(file, u"End")));
-    const double outro = std::stod(utf16ToUtf8(readKey(file, u"Outro")));
+    const double start = std::stod(utf16ToUtf8(readIniValue(file, u"Start")));
+    const double end = std::stod(utf16ToUtf8(readIniValue(file, u"End")));
+    const double outro = std::stod(utf16ToUtf8(readIniValue(file, u"Outro")));
     session.cuts = cutRecord(start, end, outro);
-    session.crossfadeMs = std::stoi(utf16ToUtf8(readKey(file, u"Fade")));
-    session.repetitions = std::stoi(utf16ToUtf8(readKey(file, u"Repeats")));
+    session.crossfadeMs = std::stoi(utf16ToUtf8(readIniValue(file, u"Fade")));
+    session.repetitions = std::stoi(utf16ToUtf8(readIniValue(file, u"Repeats")));
     if (session.repetitions < kFewestRepetitions || session.repetitions > kMostRepetitions ||
         session.crossfadeMs < 1000 * kShortestFadeSeconds || session.crossfadeMs > 1000 * kLongestFadeSeconds)
         throw std::runtime_error(kSessionOutOfRangeMessage);
 
-    const std::u16string output = readKey(file, u"Output");
+    const std::u16string output = readIniValue(file, u"Output");
     session.outputFolder = output.empty() ? currentOutputFolder : fromUtf16(output);
     return session;
 }

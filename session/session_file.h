@@ -48,4 +48,7 @@ struct OpenedSession {
 // an existing regular file (before anything else is read), the standard
 // conversion errors ("stod", "stoi") for values that are not numbers,
 // kSessionOutOfRangeMessage, and file-system errors from querying the song.
+// Value of key in section "Orvane" of an INI file, empty when absent.
+std::u16string readIniValue(const std::filesystem::path& iniFile, std::u16string_view key);
+
 OpenedSession openSession(const std::filesystem::path& file, const std::filesystem::path& currentOutputFolder);

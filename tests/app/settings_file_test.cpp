@@ -29,17 +29,4 @@ TEST(SettingsFile, StoredOutputFolderHasTheSystemsExactBytesAndReadsBack)
     EXPECT_EQ(testsupport::readBytes(settingsFile), utf16File(u"[Preferences]\r\nOutput=E:\\otra\r\n"));
 }
 
-TEST(SettingsFile, ReadIniValueReadsOnlyTheSessionSection)
-{
-    testsupport::TempFolder folder("settings");
-    const auto session = folder.path / "song.tamrelloop";
-    writeBytes(session, utf16File(u"[Preferences]\r\nOutput=wrong\r\nStart=9\r\n[Orvane]\r\nSource=C:\\música\\a.mp3\r\n"
-                                  u"Start=12.500000000\r\nEmpty=\r\n"));
-    EXPECT_EQ(readIniValue(session, u"Source"), u"C:\\música\\a.mp3");
-    EXPECT_EQ(readIniValue(session, u"Start"), u"12.500000000");
-    EXPECT_EQ(readIniValue(session, u"Empty"), u"");
-    EXPECT_EQ(readIniValue(session, u"Output"), u"");
-    EXPECT_EQ(readIniValue(folder.path / "missing.tamrelloop", u"Source"), u"");
-}
-
 } // namespace
