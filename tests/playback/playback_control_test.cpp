@@ -95,7 +95,7 @@ TEST(PlaybackControl, AFailedCheckShowsItsMessageAndLeavesARunningPlaybackRunnin
         b.stallAt = 1000;
         ASSERT_TRUE(b.start(PlaybackMode::Original, 0.0).started);
         ASSERT_TRUE(eventually([&] { return b.stalled(); }));
-        const VirtualDevice* running = b.device.get();
+        const std::shared_ptr<VirtualDevice> running = b.device;
 
         b.inputs.start = c.start;
         b.inputs.end = c.end;
@@ -108,11 +108,11 @@ TEST(PlaybackControl, AFailedCheckShowsItsMessageAndLeavesARunningPlaybackRunnin
         if (c.message.empty()) {
             EXPECT_TRUE(outcome.started) << c.name;
             EXPECT_EQ(outcome.status, modeLabel(c.mode)) << c.name;
-            EXPECT_NE(b.device.get(), running) << c.name;
+            EXPECT_NE(b.device, running) << c.name;
         } else {
             EXPECT_FALSE(outcome.started) << c.name;
             EXPECT_EQ(outcome.status, c.message) << c.name;
-            EXPECT_EQ(b.device.get(), running) << c.name << ": the old playback was replaced";
+            EXPECT_EQ(b.device, running) << c.name << ": the old playback was replaced";
             EXPECT_FALSE(running->closed) << c.name << ": the old playback was stopped";
         }
         EXPECT_TRUE(b.playing()) << c.name;
@@ -214,13 +214,13 @@ TEST(PlaybackControl, SeekingRestartsARunningPlaybackThereAndKeepsAPause)
             togglePause(b.player);
             ASSERT_TRUE(eventually([&] { return b.device->paused.load(); }));
         }
-        const VirtualDevice* before = b.device.get();
+        const std::shared_ptr<VirtualDevice> before = b.device;
 
         const StartOutcome outcome = seek(b.player, b.inputs, view, 1.5);
         EXPECT_TRUE(outcome.started);
         EXPECT_EQ(outcome.status, modeLabel(PlaybackMode::Explore));
         EXPECT_EQ(view.playhead, 1.5);
-        EXPECT_NE(b.device.get(), before);
+        EXPECT_NE(b.device, before);
         EXPECT_TRUE(before->closed);
         EXPECT_TRUE(b.playing());
         EXPECT_EQ(b.player.state.paused.load(), paused);

@@ -31,7 +31,7 @@ struct VirtualDevice {
     std::atomic<bool> stalled{false};  // the clock has reached stallAt
     std::atomic<int> waits{0};
     bool opened = false;
-    bool closed = false;
+    std::atomic<bool> closed{false};
     int queues = 0;
     uint64_t queued = 0;
     uint64_t slotEnd[platform::kAudioSlots] = {};
@@ -62,7 +62,7 @@ inline platform::AudioOutput virtualOutput(const std::shared_ptr<VirtualDevice>&
     out.pause = [device] { device->paused.store(true); };
     out.resume = [device] { device->paused.store(false); };
     out.reset = [device] { device->flushed = true; };
-    out.close = [device] { device->closed = true; };
+    out.close = [device] { device->closed.store(true); };
     out.wait = [device](uint32_t) {
         ++device->waits;
         const uint64_t now = device->clock.load();
