@@ -12,6 +12,7 @@
 namespace {
 
 constexpr double kRate = 48000.0;
+const Analysis noBeats;  // outlives every audio thread
 
 struct EngineRun {
     PlaybackState state;
@@ -77,7 +78,7 @@ TEST(AudioThread, JoinTestPlaysSixExcerptsAndStopsByItself)
     const std::vector<float> pcm = playbackSong(60000);
     const Loop cuts = cutRecord(0.25, 0.5, 0.8);
     EngineRun run;
-    run.start(PlaybackMode::JoinTest, pcm, Analysis{}, 0.25, cuts, 0.01);
+    run.start(PlaybackMode::JoinTest, pcm, noBeats, 0.25, cuts, 0.01);
     ASSERT_TRUE(run.finishes());
     EXPECT_EQ(run.device->stream.size(), 2u * 6u * 12000u);
     EXPECT_EQ(run.device->stream, expectedJoinTest(pcm, cuts, 0.01));
@@ -100,7 +101,7 @@ TEST(AudioThread, ThePublishedPositionFollowsTheLoopAcrossEveryWrap)
         ++checks;
         afterWrap += n - a < 347;
     };
-    run.start(PlaybackMode::Loop, pcm, Analysis{}, 7000.5 / kRate, cuts, 0.02);
+    run.start(PlaybackMode::Loop, pcm, noBeats, 7000.5 / kRate, cuts, 0.02);
     ASSERT_TRUE(eventually([&] { return run.device->stalled.load(); }));
     run.stop();
     EXPECT_FALSE(wrong);
@@ -150,7 +151,7 @@ TEST(AudioThread, APauseHoldsTheClockAndThePositionAndResumingLosesNothing)
     const std::vector<float> pcm = playbackSong(40000);
     EngineRun run;
     run.device->stallAt = 12000;
-    run.start(PlaybackMode::Original, pcm, Analysis{}, 0.0);
+    run.start(PlaybackMode::Original, pcm, noBeats, 0.0);
     ASSERT_TRUE(eventually([&] { return run.device->stalled.load(); }));
     run.state.paused.store(true);
     ASSERT_TRUE(eventually([&] { return run.device->paused.load(); }));
@@ -169,7 +170,7 @@ TEST(AudioThread, AStartWhilePausedKeepsTheDeviceFromPlaying)
     const std::vector<float> pcm = playbackSong(40000);
     EngineRun run;
     run.state.paused.store(true);
-    run.start(PlaybackMode::Original, pcm, Analysis{}, 0.0);
+    run.start(PlaybackMode::Original, pcm, noBeats, 0.0);
     ASSERT_TRUE(eventually([&] { return run.device->waits.load() > 20; }));
     EXPECT_EQ(run.device->clock.load(), 0u);
     EXPECT_TRUE(run.device->paused.load());
@@ -182,7 +183,7 @@ TEST(AudioThread, FailuresEndTheThreadWithTheDeviceReleased)
     {
         EngineRun run;  // no device: its own code, nothing queued
         run.device->openError = 2;
-        run.start(PlaybackMode::Original, pcm, Analysis{}, 0.0);
+        run.start(PlaybackMode::Original, pcm, noBeats, 0.0);
         ASSERT_TRUE(run.finishes());
         EXPECT_EQ(run.state.deviceError.load(), 2);
         EXPECT_EQ(run.device->queues, 0);
@@ -191,14 +192,14 @@ TEST(AudioThread, FailuresEndTheThreadWithTheDeviceReleased)
     {
         EngineRun run;  // a buffer the device refuses, after two it took
         run.device->failingQueue = 2;
-        run.start(PlaybackMode::Original, pcm, Analysis{}, 0.0);
+        run.start(PlaybackMode::Original, pcm, noBeats, 0.0);
         ASSERT_TRUE(run.finishes());
         EXPECT_EQ(run.state.deviceError.load(), 1);
         EXPECT_TRUE(run.device->closed && run.device->flushed);
     }
     {
         EngineRun run;  // cuts the render refuses
-        run.start(PlaybackMode::Loop, pcm, Analysis{}, 0.0, cutRecord(0.1, 0.3, 0.4), 0.003);
+        run.start(PlaybackMode::Loop, pcm, noBeats, 0.0, cutRecord(0.1, 0.3, 0.4), 0.003);
         ASSERT_TRUE(run.finishes());
         EXPECT_EQ(run.state.deviceError.load(), 1);
         EXPECT_EQ(run.device->queues, 0);
@@ -210,7 +211,7 @@ TEST(AudioThread, AStopRequestEndsAnEndlessLoop)
 {
     const std::vector<float> pcm = playbackSong(48000);
     EngineRun run;
-    run.start(PlaybackMode::Loop, pcm, Analysis{}, 0.0, cutRecord(0.1, 0.3, 0.4), 0.02);
+    run.start(PlaybackMode::Loop, pcm, noBeats, 0.0, cutRecord(0.1, 0.3, 0.4), 0.02);
     ASSERT_TRUE(eventually([&] { return run.device->clock.load() > 50000; }));
     run.stop();
     EXPECT_FALSE(run.state.playing.load());
