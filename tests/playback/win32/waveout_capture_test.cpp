@@ -184,7 +184,12 @@ TEST(WaveOutCapture, PauseThenResumeLosesAndRepeatsNothing)
     s.start(PlaybackMode::Original, 0.0);
     ASSERT_TRUE(waitFor([&] { return s.position() > 0.5; }));
     togglePause(s.player);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the pause is applied
+    // The pause has reached the device once the position stands still.
+    ASSERT_TRUE(waitFor([&] {
+        const double before = s.position();
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        return s.position() == before;
+    }));
     const double held = s.position();
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(s.position(), held) << "the position moved while paused";
