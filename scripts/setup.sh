@@ -15,7 +15,9 @@ PACKAGES=(cmake g++ make git ffmpeg libssl-dev googletest libgtest-dev
   wine wine64 xvfb xauth clang libfuzzer-14-dev libclang-rt-14-dev
   debian-archive-keyring ca-certificates xz-utils
   # Wine's X11 driver loads these at run time (windows under the virtual display).
-  libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1)
+  libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
+  # Wine's ALSA driver plays through it; the playback tests record its output with the file plugin.
+  libasound2)
 command -v npm >/dev/null || PACKAGES+=(npm)
 
 log() { printf 'setup: %s\n' "$*"; }
