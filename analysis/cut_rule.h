@@ -2,6 +2,7 @@
 // from: the automatic candidates, the cache, the fields, a session.
 #pragma once
 #include <cstdint>
+#include <string_view>
 
 #include "analysis/analysis_model.h"
 
@@ -20,3 +21,7 @@ Loop cutRecord(double start, double end, double outro);
 // Throws kInvalidCutsMessage unless A > fade, B > A + fade, B <= O and
 // O < duration - 2 fade, with a fade of 5 to 250 ms and every value finite.
 void validateCuts(uint64_t songFrames, double start, double end, double outro, double fadeSeconds);
+
+// The cut record of the A, B and O fields' texts, read in that order with the
+// number-field rule; throws its message.
+Loop readCutFields(std::u16string_view start, std::u16string_view end, std::u16string_view outro);

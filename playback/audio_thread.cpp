@@ -4,11 +4,13 @@
 #include <memory>
 #include <stdexcept>
 
+#include "base/audio_constants.h"
+
 namespace {
 
 using platform::kAudioSlots;
 
-constexpr double kFramesPerSecond = 48000.0;
+constexpr double kFramesPerSecond = kSongFrameRate;
 constexpr uint32_t kWaitMilliseconds = 8;
 
 void publishPosition(PlaybackState& state, const OutputBuffer* buffers, uint64_t played)

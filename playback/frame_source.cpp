@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/audio_constants.h"
+
 namespace {
 
-constexpr double kFramesPerSecond = 48000.0;
+constexpr double kFramesPerSecond = kSongFrameRate;
 constexpr double kPi = 3.14159265358979323846;
 
 bool validBeat(const PlaybackCursor& c, int32_t beat)

@@ -4,29 +4,15 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "base/audio_constants.h"
+#include "analysis/cut_rule.h"
+#include "base/number_field.h"
 #include "playback/audio_thread.h"
 #include "render/render_plan.h"
 
 namespace {
 
-constexpr double kFramesPerSecond = 48000.0;
-
-// The rule every number field of the window follows: a comma counts as a
-// decimal point, the whole text must be one finite number (leading blanks,
-// a sign and an exponent allowed, nothing after it).
-double readNumberText(const std::string& text)
-{
-    std::string number = text;
-    for (char& ch : number)
-        if (ch == ',')
-            ch = '.';
-    const char* begin = number.c_str();
-    char* stop = nullptr;
-    const double value = std::strtod(begin, &stop);
-    if (number.empty() || stop == begin || *stop != '\0' || !std::isfinite(value))
-        throw std::runtime_error(kNumberFieldMessage);
-    return value;
-}
+constexpr double kFramesPerSecond = kSongFrameRate;
 
 bool hasSong(const PlaybackInputs& inputs)
 {
@@ -78,13 +64,11 @@ StartOutcome startPlayback(Player& player, const PlaybackInputs& inputs, bool bu
             throw std::runtime_error(kNoBeatsToExploreMessage);
         // Every mode reads every field: one that does not parse stops even
         // the original from playing.
-        const double a = readNumberText(inputs.start);
-        const double b = readNumberText(inputs.end);
-        const double o = readNumberText(inputs.outro);
-        const double fade = readNumberText(inputs.fadeMillis) / 1000.0;
+        const Loop cuts = readCutFields(inputs.start, inputs.end, inputs.outro);
+        const double fade = readNumberField(inputs.fadeMillis) / 1000.0;
         if (mode == PlaybackMode::Loop || mode == PlaybackMode::JoinTest)
-            validateCuts(inputs.audio->size() / 2, a, b, o, fade);
-        request.cuts = cutRecord(a, b, o);
+            validateCuts(inputs.audio->size() / 2, cuts.start, cuts.end, cuts.outro, fade);
+        request.cuts = cuts;
         request.fadeSeconds = fade;
         request.output = player.makeOutput();
     } catch (const std::exception& e) {

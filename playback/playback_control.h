@@ -14,8 +14,6 @@
 
 inline constexpr const char* kNoBeatsToExploreMessage =
     "Esta pista no tiene beats fiables para explorar. Puedes escuchar el original y editar cortes manuales.";
-inline constexpr const char* kNumberFieldMessage =
-    "Introduce numeros validos en segundos; puedes usar punto o coma decimal.";
 inline constexpr const char* kDeviceFailureMessage =
     "El dispositivo de audio no pudo iniciar. Revisa la salida de sonido de Windows.";
 
@@ -31,10 +29,10 @@ struct Player {
 struct PlaybackInputs {
     const std::vector<float>* audio = nullptr;  // null or empty: no song loaded
     const Analysis* analysis = nullptr;         // null counts as no beats
-    std::string start;       // field A, s (UTF-8 text)
-    std::string end;         // field B, s
-    std::string outro;       // field O, s
-    std::string fadeMillis;  // crossfade field, ms
+    std::u16string start;       // field A, s (the field's text)
+    std::u16string end;         // field B, s
+    std::u16string outro;       // field O, s
+    std::u16string fadeMillis;  // crossfade field, ms
 };
 
 // The window's own playback state.

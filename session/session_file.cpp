@@ -9,7 +9,7 @@
 #include "base/utf.h"
 #include "platform/ini_file.h"
 #include "analysis/cut_rule.h"
-#include "session/number_fields.h"
+#include "base/number_field.h"
 
 namespace {
 

@@ -6,6 +6,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "base/audio_constants.h"
+
 namespace platform {
 
 namespace {
@@ -29,7 +31,7 @@ int32_t openWaveOut(WaveOut& w)
     WAVEFORMATEX format = {};
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = 2;
-    format.nSamplesPerSec = 48000;
+    format.nSamplesPerSec = kSongFrameRate;
     format.wBitsPerSample = 16;
     format.nBlockAlign = 4;
     format.nAvgBytesPerSec = 192000;
@@ -83,7 +85,7 @@ uint64_t framesPlayed(WaveOut& w)
         frames = time.u.cb / 4;
         break;
     default:
-        frames = static_cast<uint64_t>(time.u.ms) * 48000 / 1000;
+        frames = static_cast<uint64_t>(time.u.ms) * kSongFrameRate / 1000;
         break;
     }
     const uint64_t low = w.played & 0xFFFFFFFFu;

@@ -3,6 +3,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 
 #include "analysis/cut_rule.h"
 
@@ -72,4 +73,19 @@ TEST(CutRule, AcceptsAndRejectsAtTheBoundaries)
         else
             EXPECT_EQ(messageOf([&] { validateCuts(kTenSeconds, c.start, c.end, c.outro, c.fade); }), kInvalidCutsMessage);
     }
+}
+
+TEST(CutRule, CutFieldsMakeACutRecord)
+{
+    const Loop cuts = readCutFields(u"8", u"40,5", u" 120");
+    EXPECT_EQ(cuts.start, 8.0);
+    EXPECT_EQ(cuts.end, 40.5);
+    EXPECT_EQ(cuts.outro, 120.0);
+    EXPECT_EQ(cuts.score, 0.0);
+    EXPECT_EQ(cuts.startBeat, -1);
+    EXPECT_EQ(cuts.endBeat, -1);
+    EXPECT_EQ(cuts.outroBeat, -1);
+    EXPECT_EQ(cuts.bars, 0);
+    for (const auto& [a, b, o] : {std::tuple{u"x", u"2", u"3"}, {u"1", u"", u"3"}, {u"1", u"2", u"3s"}})
+        EXPECT_THROW(readCutFields(a, b, o), std::runtime_error);
 }

@@ -1,3 +1,5 @@
+#include "base/number_field.h"
+#include "base/utf.h"
 #include "playback/playback_control.h"
 
 #include <gtest/gtest.h>
@@ -31,10 +33,10 @@ struct Bench {
         };
         inputs.audio = &pcm;
         inputs.analysis = &analysis;
-        inputs.start = "0.5";
-        inputs.end = "1.0";
-        inputs.outro = "1,25";
-        inputs.fadeMillis = "20";
+        inputs.start = u"0.5";
+        inputs.end = u"1.0";
+        inputs.outro = u"1,25";
+        inputs.fadeMillis = u"20";
     }
     ~Bench()
     {
@@ -77,12 +79,12 @@ TEST(PlaybackControl, AFailedCheckShowsItsMessageAndLeavesARunningPlaybackRunnin
     } cases[] = {
         {"explore without beats", PlaybackMode::Explore, "0.5", "1.0", "1.25", "20", true, kNoBeatsToExploreMessage},
         {"explore with beats", PlaybackMode::Explore, "0.5", "1.0", "1.25", "20", false, ""},
-        {"letters in A", PlaybackMode::Original, "abc", "1.0", "1.25", "20", false, kNumberFieldMessage},
-        {"empty B", PlaybackMode::Original, "0.5", "", "1.25", "20", false, kNumberFieldMessage},
-        {"blank after O", PlaybackMode::Original, "0.5", "1.0", "1.25 ", "20", false, kNumberFieldMessage},
-        {"infinite fade", PlaybackMode::Original, "0.5", "1.0", "1.25", "inf", false, kNumberFieldMessage},
-        {"nan", PlaybackMode::Original, "nan", "1.0", "1.25", "20", false, kNumberFieldMessage},
-        {"bad field in loop", PlaybackMode::Loop, "0.5", "1.0x", "1.25", "20", false, kNumberFieldMessage},
+        {"letters in A", PlaybackMode::Original, "abc", "1.0", "1.25", "20", false, kInvalidNumberMessage},
+        {"empty B", PlaybackMode::Original, "0.5", "", "1.25", "20", false, kInvalidNumberMessage},
+        {"blank after O", PlaybackMode::Original, "0.5", "1.0", "1.25 ", "20", false, kInvalidNumberMessage},
+        {"infinite fade", PlaybackMode::Original, "0.5", "1.0", "1.25", "inf", false, kInvalidNumberMessage},
+        {"nan", PlaybackMode::Original, "nan", "1.0", "1.25", "20", false, kInvalidNumberMessage},
+        {"bad field in loop", PlaybackMode::Loop, "0.5", "1.0x", "1.25", "20", false, kInvalidNumberMessage},
         {"commas, blanks, signs", PlaybackMode::Loop, " 0,5", "+1.0", "125e-2", "20,0", false, ""},
         {"3 ms fade, loop", PlaybackMode::Loop, "0.5", "1.0", "1.25", "3", false, kCutsMessage},
         {"3 ms fade, join test", PlaybackMode::JoinTest, "0.5", "1.0", "1.25", "3", false, kCutsMessage},
@@ -97,10 +99,10 @@ TEST(PlaybackControl, AFailedCheckShowsItsMessageAndLeavesARunningPlaybackRunnin
         ASSERT_TRUE(eventually([&] { return b.stalled(); }));
         const std::shared_ptr<VirtualDevice> running = b.device;
 
-        b.inputs.start = c.start;
-        b.inputs.end = c.end;
-        b.inputs.outro = c.outro;
-        b.inputs.fadeMillis = c.fade;
+        b.inputs.start = utf8ToUtf16(c.start);
+        b.inputs.end = utf8ToUtf16(c.end);
+        b.inputs.outro = utf8ToUtf16(c.outro);
+        b.inputs.fadeMillis = utf8ToUtf16(c.fade);
         Analysis none;
         if (c.noBeats)
             b.inputs.analysis = &none;

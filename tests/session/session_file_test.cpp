@@ -12,7 +12,7 @@
 #include "base/utf.h"
 #include "audio/wav_fixture.h"
 #include "analysis/cut_rule.h"
-#include "session/number_fields.h"
+#include "base/number_field.h"
 #include "session/session_file.h"
 #include "support/run_program.h"
 #include "support/utf16_file.h"

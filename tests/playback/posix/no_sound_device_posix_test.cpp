@@ -16,10 +16,10 @@ TEST(NoSoundDevice, AStartReportsTheDeviceAndEndsAtOnce)
     PlaybackInputs inputs;
     inputs.audio = &pcm;
     inputs.analysis = &analysis;
-    inputs.start = "0.25";
-    inputs.end = "0.5";
-    inputs.outro = "0.75";
-    inputs.fadeMillis = "20";
+    inputs.start = u"0.25";
+    inputs.end = u"0.5";
+    inputs.outro = u"0.75";
+    inputs.fadeMillis = u"20";
     for (const PlaybackMode mode : {PlaybackMode::Original, PlaybackMode::Loop, PlaybackMode::JoinTest}) {
         ASSERT_TRUE(startPlayback(player, inputs, false, mode, 0.0).started);
         ASSERT_TRUE(eventually([&] { return !player.state.playing.load(); }));

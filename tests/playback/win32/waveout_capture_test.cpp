@@ -80,10 +80,10 @@ struct Session {
     {
         inputs.audio = &pcm;
         inputs.analysis = &analysis;
-        inputs.start = "0.2";
-        inputs.end = "0.45";
-        inputs.outro = "0.6";
-        inputs.fadeMillis = "20";
+        inputs.start = u"0.2";
+        inputs.end = u"0.45";
+        inputs.outro = u"0.6";
+        inputs.fadeMillis = u"20";
     }
     ~Session() { stopPlayback(player, playhead); }
     void start(PlaybackMode mode, double t)

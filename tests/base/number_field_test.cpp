@@ -2,11 +2,10 @@
 
 #include <stdexcept>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "base/utf.h"
-#include "session/number_fields.h"
+#include "base/number_field.h"
 
 namespace {
 
@@ -45,21 +44,6 @@ TEST(NumberFields, RejectsAnythingButOneFiniteNumber)
             EXPECT_STREQ(e.what(), kInvalidNumberMessage);
         }
     }
-}
-
-TEST(NumberFields, CutFieldsMakeACutRecord)
-{
-    const Loop cuts = readCutFields(u"8", u"40,5", u" 120");
-    EXPECT_EQ(cuts.start, 8.0);
-    EXPECT_EQ(cuts.end, 40.5);
-    EXPECT_EQ(cuts.outro, 120.0);
-    EXPECT_EQ(cuts.score, 0.0);
-    EXPECT_EQ(cuts.startBeat, -1);
-    EXPECT_EQ(cuts.endBeat, -1);
-    EXPECT_EQ(cuts.outroBeat, -1);
-    EXPECT_EQ(cuts.bars, 0);
-    for (const auto& [a, b, o] : {std::tuple{u"x", u"2", u"3"}, {u"1", u"", u"3"}, {u"1", u"2", u"3s"}})
-        EXPECT_THROW(readCutFields(a, b, o), std::runtime_error);
 }
 
 } // namespace

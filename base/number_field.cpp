@@ -1,4 +1,4 @@
-#include "session/number_fields.h"
+#include "base/number_field.h"
 
 #include <charconv>
 #include <cmath>
@@ -82,12 +82,4 @@ double readNumberField(std::u16string_view text)
     }
     if (!std::isfinite(value)) invalidNumber();
     return value;
-}
-
-Loop readCutFields(std::u16string_view start, std::u16string_view end, std::u16string_view outro)
-{
-    const double a = readNumberField(start);
-    const double b = readNumberField(end);
-    const double o = readNumberField(outro);
-    return cutRecord(a, b, o);
 }
