@@ -74,6 +74,13 @@ PACKAGES=(cmake g++ make git ffmpeg libssl-dev googletest libgtest-dev
 command -v npm >/dev/null || PACKAGES+=(npm)
 
 log() { printf 'setup: %s\n' "$*"; }
+# Unfinished downloads never stay behind, whether a run succeeds or fails.
+FETCH_DIRS=()
+trap 'rm -rf "${FETCH_DIRS[@]}"' EXIT
+new_fetch_dir() {
+  FETCH_DIR="$(mktemp -d "$DEPS/downloads/.fetch.XXXXXX")"
+  FETCH_DIRS+=("$FETCH_DIR")
+}
 fail() {
   printf 'setup: %s\n' "$*" >&2
   exit 1
@@ -101,8 +108,11 @@ check_sha256() { # file [name]
   want="${SHA256[$name]:-}"
   [[ -n "$want" ]] || fail "no SHA-256 pinned for $name"
   got="$(sha256sum "$1" | cut -d ' ' -f 1)"
-  [[ "$got" == "$want" ]] ||
-    fail "SHA-256 mismatch for $name: expected $want, got $got ($1). Delete it and run again if the download was damaged; otherwise do not trust it."
+  [[ "$got" == "$want" ]] && return
+  if [[ "$1" == */.fetch.* ]]; then
+    fail "SHA-256 mismatch for the downloaded $name: expected $want, got $got. The download is not used."
+  fi
+  fail "SHA-256 mismatch for $1: expected $want, got $got. Delete the file and run again to fetch it anew."
 }
 
 # A private apt state for one extra source list, so that the machine's own
@@ -123,8 +133,8 @@ fetch_npm() { # spec tarball
     return
   fi
   log "fetching $1"
-  local tmp
-  tmp="$(mktemp -d "$DEPS/downloads/.fetch.XXXXXX")"
+  new_fetch_dir
+  local tmp="$FETCH_DIR"
   (cd "$tmp" && npm pack --silent "$1" >/dev/null)
   [[ -s "$tmp/$2" ]] || fail "$2 missing after npm pack"
   check_sha256 "$tmp/$2" "$2"
@@ -145,8 +155,8 @@ fetch_header_deb() {
   echo 'deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian trixie main' >"$s/etc/sources.list"
   log "fetching libonnxruntime-dev $HEADER_DEB_VERSION"
   apt-get "${APT_OPTS[@]}" update
-  local tmp
-  tmp="$(mktemp -d "$DEPS/downloads/.fetch.XXXXXX")"
+  new_fetch_dir
+  local tmp="$FETCH_DIR"
   (cd "$tmp" && apt-get "${APT_OPTS[@]}" download "libonnxruntime-dev=$HEADER_DEB_VERSION")
   [[ -s "$tmp/$HEADER_DEB" ]] || fail "$HEADER_DEB missing after apt-get download"
   check_sha256 "$tmp/$HEADER_DEB"
@@ -173,8 +183,8 @@ deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.de
 LIST
   log "fetching the FFmpeg source package $FFMPEG_DEB_VERSION"
   apt-get "${APT_OPTS[@]}" update
-  local tmp
-  tmp="$(mktemp -d "$DEPS/downloads/.fetch.XXXXXX")"
+  new_fetch_dir
+  local tmp="$FETCH_DIR"
   (cd "$tmp" && apt-get "${APT_OPTS[@]}" source --download-only "ffmpeg=$FFMPEG_DEB_VERSION")
   for f in "${FFMPEG_SOURCE_FILES[@]}"; do
     [[ -s "$tmp/$f" ]] || fail "$f missing after apt-get source"
@@ -199,7 +209,9 @@ build_ffmpeg_windows() {
   mkdir -p "$work"
   log "building the Windows decoder from FFmpeg $FFMPEG_DEB_VERSION (log: $work/build.log)"
   # Unpacking through dpkg-source checks the files against the .dsc and
-  # applies Debian's own patches.
+  # applies Debian's own patches. It cannot check the .dsc's signature without
+  # Debian's developer keyring; apt has checked the file against the signed
+  # archive index, and its SHA-256 is pinned above.
   dpkg-source -x "$DEPS/downloads/$FFMPEG_DSC" "$work/src" >"$work/build.log" 2>&1 ||
     fail "unpacking the FFmpeg source failed, see $work/build.log"
   mkdir "$work/obj"
