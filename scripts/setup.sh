@@ -50,9 +50,9 @@ FFMPEG_CONFIGURE=(
   --enable-demuxer=mp3,wav,flac,ogg,mov,aac,matroska,asf
   # Packetisers those demuxers rely on for raw streams.
   --enable-parser=mpegaudio,aac,flac,vorbis,opus
-  # The audio codecs those containers carry. Both MP3 decoders, so that the
-  # same one is chosen as in a full build.
-  --enable-decoder=mp3float,mp3,mp2float,mp2,mp1float,mp1,aac,alac,flac,vorbis,opus
+  # The audio codecs those containers carry. For MPEG audio, the variant a
+  # full build would pick: floating point for layer 3, fixed point for 1 and 2.
+  --enable-decoder=mp3float,mp2,mp1,aac,alac,flac,vorbis,opus
   --enable-decoder=wmav1,wmav2,wmapro,wmalossless
   --enable-decoder=pcm_u8,pcm_s8,pcm_s16le,pcm_s16be,pcm_s24le,pcm_s24be,pcm_s32le,pcm_s32be
   --enable-decoder=pcm_f32le,pcm_f32be,pcm_f64le,pcm_f64be,pcm_alaw,pcm_mulaw
