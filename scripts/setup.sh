@@ -157,7 +157,8 @@ fetch_header_deb() {
   apt-get "${APT_OPTS[@]}" update
   new_fetch_dir
   local tmp="$FETCH_DIR"
-  (cd "$tmp" && apt-get "${APT_OPTS[@]}" download "libonnxruntime-dev=$HEADER_DEB_VERSION")
+  (cd "$tmp" && apt-get "${APT_OPTS[@]}" download "libonnxruntime-dev=$HEADER_DEB_VERSION") ||
+    fail "Debian does not offer libonnxruntime-dev $HEADER_DEB_VERSION; set HEADER_DEB_VERSION and its SHA-256 to a version it offers"
   [[ -s "$tmp/$HEADER_DEB" ]] || fail "$HEADER_DEB missing after apt-get download"
   check_sha256 "$tmp/$HEADER_DEB"
   mv "$tmp/$HEADER_DEB" "$file"
@@ -185,7 +186,8 @@ LIST
   apt-get "${APT_OPTS[@]}" update
   new_fetch_dir
   local tmp="$FETCH_DIR"
-  (cd "$tmp" && apt-get "${APT_OPTS[@]}" source --download-only "ffmpeg=$FFMPEG_DEB_VERSION")
+  (cd "$tmp" && apt-get "${APT_OPTS[@]}" source --download-only "ffmpeg=$FFMPEG_DEB_VERSION") ||
+    fail "Debian does not offer the FFmpeg source $FFMPEG_DEB_VERSION; set the version, the file names and their SHA-256 to the one it offers"
   for f in "${FFMPEG_SOURCE_FILES[@]}"; do
     [[ -s "$tmp/$f" ]] || fail "$f missing after apt-get source"
     check_sha256 "$tmp/$f"
