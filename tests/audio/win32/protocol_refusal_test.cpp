@@ -3,8 +3,6 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include <fstream>
-
 #include "app/cancel.h"
 #include "app/settings.h"
 #include "audio/decoder.h"
