@@ -5,7 +5,11 @@ set(TAMREL_TESTS_BIN_DIR ${CMAKE_BINARY_DIR}/tests-bin)
 file(MAKE_DIRECTORY ${TAMREL_TESTS_BIN_DIR})
 
 if(WIN32)
-  set(TAMREL_DECODER_SOURCE ${TAMREL_DEPS_DIR}/ffmpeg-win64/ffmpeg.exe)
+  # Built by scripts/setup.sh from Debian's FFmpeg source package.
+  set(TAMREL_DECODER_SOURCE ${TAMREL_DEPS_DIR}/ffmpeg-windows/ffmpeg.exe)
+  if(NOT EXISTS ${TAMREL_DECODER_SOURCE})
+    message(FATAL_ERROR "Windows decoder missing at ${TAMREL_DECODER_SOURCE}: run scripts/setup.sh")
+  endif()
   set(TAMREL_DECODER_NAME ffmpeg.exe)
   set(TAMREL_RUNTIME_SOURCE ${TAMREL_DEPS_DIR}/onnxruntime/win-x64/onnxruntime.dll)
   set(TAMREL_RUNTIME_NAME onnxruntime.dll)

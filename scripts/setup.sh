@@ -1,16 +1,71 @@
 #!/usr/bin/env bash
 # Prepares a Debian bookworm machine (as root) to build and test the program:
-# the system packages, then the prebuilt runtime, decoder and header in the
-# dependency cache. Idempotent: a second run touches neither apt nor the network.
+# the system packages, then in the dependency cache the prebuilt runtime, its
+# header and the Windows decoder, built here from Debian's patched FFmpeg
+# source. Idempotent: a second run touches neither apt nor the network and
+# rebuilds nothing.
 set -euo pipefail
 
 DEPS="${TAMREL_DEPS_DIR:-$HOME/.cache/tamrel-orvane}"
+JOBS="${TAMREL_JOBS:-2}"
 ORT_NPM=onnxruntime-node@1.30.0
-FFMPEG_NPM=@ffmpeg-installer/win32-x64@4.1.0
 ORT_TARBALL=onnxruntime-node-1.30.0.tgz
-FFMPEG_TARBALL=ffmpeg-installer-win32-x64-4.1.0.tgz
+HEADER_DEB_VERSION=1.21.0+dfsg-1
+HEADER_DEB=libonnxruntime-dev_${HEADER_DEB_VERSION}_amd64.deb
+# Debian bookworm's FFmpeg source package, security fixes included. A new
+# Debian revision means new file names and checksums here.
+FFMPEG_DEB_VERSION=7:5.1.9-0+deb12u1
+FFMPEG_DSC=ffmpeg_5.1.9-0+deb12u1.dsc
+FFMPEG_SOURCE_FILES=("$FFMPEG_DSC" ffmpeg_5.1.9.orig.tar.xz ffmpeg_5.1.9.orig.tar.xz.asc
+  ffmpeg_5.1.9-0+deb12u1.debian.tar.xz)
+
+# Every downloaded file must match the SHA-256 pinned here before it is used.
+declare -A SHA256=(
+  [$ORT_TARBALL]=6e3390d6b783e7be946fad629292799da28d0b42f84856e50d2c1b0383291e75
+  [$HEADER_DEB]=14f7d959d5deacbcf1504830d4189f91fc67382b399ed9ae9d3aa9c4050ced08
+  [ffmpeg_5.1.9-0+deb12u1.dsc]=055f82fca9a92f1d47216be2c2488d09373c7ca154806fbc36b0127c191d5104
+  [ffmpeg_5.1.9.orig.tar.xz]=d9b593bb2ba93d4b50f74177e0cdcd41747e708596367deed0c30348a71dd176
+  [ffmpeg_5.1.9.orig.tar.xz.asc]=443e6cdfe1560aab22f90ec40a967866ee04d5bbea32bc32625bd6e514d589f4
+  [ffmpeg_5.1.9-0+deb12u1.debian.tar.xz]=71b20472ecd2764bc98e3229d34c0f7c8dcfe4a6cbacc23fd5604c23bac04632
+)
+
+# The Windows decoder holds only what the program's decoder command line
+# needs: every other decoder, demuxer and protocol is left out, so that a
+# hostile song can reach as little code as possible.
+FFMPEG_CONFIGURE=(
+  --target-os=mingw32 --arch=x86_64 --cross-prefix=x86_64-w64-mingw32- --enable-cross-compile
+  # A user's machine has no MinGW runtime DLLs.
+  --enable-static --disable-shared --extra-ldflags=-static
+  # Start from nothing and never pick up a library merely because this
+  # machine happens to have it.
+  --disable-everything --disable-autodetect --pkg-config=false
+  # Only the command-line decoder itself: no player, no prober, no devices,
+  # no network code at all, no documentation.
+  --disable-ffplay --disable-ffprobe --disable-avdevice --disable-swscale
+  --disable-network --disable-doc --disable-debug
+  # Songs are local files; the song audio leaves through standard output.
+  --enable-protocol=file,pipe
+  # The containers of the supported formats: MP3, WAV, FLAC, OGG/Opus,
+  # M4A/MP4, AAC (ADTS), Matroska/WebM, WMA.
+  --enable-demuxer=mp3,wav,flac,ogg,mov,aac,matroska,asf
+  # Packetisers those demuxers rely on for raw streams.
+  --enable-parser=mpegaudio,aac,flac,vorbis,opus
+  # The audio codecs those containers carry. For MPEG audio, the variant a
+  # full build would pick: floating point for layer 3, fixed point for 1 and 2.
+  --enable-decoder=mp3float,mp2,mp1,aac,alac,flac,vorbis,opus
+  --enable-decoder=wmav1,wmav2,wmapro,wmalossless
+  --enable-decoder=pcm_u8,pcm_s8,pcm_s16le,pcm_s16be,pcm_s24le,pcm_s24be,pcm_s32le,pcm_s32be
+  --enable-decoder=pcm_f32le,pcm_f32be,pcm_f64le,pcm_f64be,pcm_alaw,pcm_mulaw
+  --enable-decoder=adpcm_ms,adpcm_ima_wav,adpcm_ima_qt
+  # Both outputs are raw little-endian 32-bit float.
+  --enable-muxer=pcm_f32le --enable-encoder=pcm_f32le
+  # The analysis audio's resampler and the channel and rate conversion.
+  --enable-swresample --enable-filter=aresample
+)
 
 PACKAGES=(cmake g++ make git ffmpeg libssl-dev googletest libgtest-dev
+  # Building the Windows decoder from Debian's source package.
+  nasm dpkg-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth clang libfuzzer-14-dev libclang-rt-14-dev
   debian-archive-keyring ca-certificates xz-utils
@@ -21,6 +76,17 @@ PACKAGES=(cmake g++ make git ffmpeg libssl-dev googletest libgtest-dev
 command -v npm >/dev/null || PACKAGES+=(npm)
 
 log() { printf 'setup: %s\n' "$*"; }
+# Unfinished downloads never stay behind, whether a run succeeds or fails.
+FETCH_DIRS=()
+trap 'rm -rf "${FETCH_DIRS[@]}"' EXIT
+new_fetch_dir() {
+  FETCH_DIR="$(mktemp -d "$DEPS/downloads/.fetch.XXXXXX")"
+  FETCH_DIRS+=("$FETCH_DIR")
+}
+fail() {
+  printf 'setup: %s\n' "$*" >&2
+  exit 1
+}
 
 install_packages() {
   local missing=() p
@@ -37,35 +103,128 @@ install_packages() {
   apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
+# Fails unless the file has the SHA-256 pinned for its name. A fresh download
+# is checked before it gets its final name; a cached one on every run.
+check_sha256() { # file [name]
+  local name="${2:-$(basename "$1")}" want got
+  want="${SHA256[$name]:-}"
+  [[ -n "$want" ]] || fail "no SHA-256 pinned for $name"
+  got="$(sha256sum "$1" | cut -d ' ' -f 1)"
+  [[ "$got" == "$want" ]] && return
+  if [[ "$1" == */.fetch.* ]]; then
+    fail "SHA-256 mismatch for the downloaded $name: expected $want, got $got. The download is not used."
+  fi
+  fail "SHA-256 mismatch for $1: expected $want, got $got. Delete the file and run again to fetch it anew."
+}
+
+# A private apt state for one extra source list, so that the machine's own
+# lists and configuration stay untouched.
+private_apt_opts() { # state-folder
+  local s="$1"
+  mkdir -p "$s/etc" "$s/lists/partial" "$s/archives/partial"
+  APT_OPTS=(-o "Dir::Etc::SourceList=$s/etc/sources.list" -o Dir::Etc::SourceParts=/dev/null
+    -o "Dir::State::Lists=$s/lists" -o "Dir::Cache::Archives=$s/archives"
+    -o Dir::State::Status=/dev/null -o Debug::NoLocking=1 -o APT::Sandbox::User=root)
+}
+
 # npm pack only fetches the published tarball; no package script runs.
 fetch_npm() { # spec tarball
-  [[ -s "$DEPS/downloads/$2" ]] && return
+  local file="$DEPS/downloads/$2"
+  if [[ -s "$file" ]]; then
+    check_sha256 "$file"
+    return
+  fi
   log "fetching $1"
-  local tmp
-  tmp="$(mktemp -d "$DEPS/downloads/.fetch.XXXXXX")"
+  new_fetch_dir
+  local tmp="$FETCH_DIR"
   (cd "$tmp" && npm pack --silent "$1" >/dev/null)
-  [[ -s "$tmp/$2" ]] || { echo "setup: $2 missing after npm pack" >&2; exit 1; }
-  mv "$tmp/$2" "$DEPS/downloads/$2" # only a complete download gets its final name
+  [[ -s "$tmp/$2" ]] || fail "$2 missing after npm pack"
+  check_sha256 "$tmp/$2" "$2"
+  mv "$tmp/$2" "$file" # only a complete, checked download gets its final name
   rm -rf "$tmp"
 }
 
 # The C header is the same across runtime versions of one API family; we take
 # it from Debian's development package without installing that package.
 fetch_header_deb() {
-  ls "$DEPS"/downloads/libonnxruntime-dev_*.deb >/dev/null 2>&1 && return
+  local file="$DEPS/downloads/$HEADER_DEB"
+  if [[ -s "$file" ]]; then
+    check_sha256 "$file"
+    return
+  fi
   local s="$DEPS/apt-trixie"
-  mkdir -p "$s/etc" "$s/lists/partial" "$s/archives/partial"
+  private_apt_opts "$s"
   echo 'deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian trixie main' >"$s/etc/sources.list"
-  local opts=(-o "Dir::Etc::SourceList=$s/etc/sources.list" -o Dir::Etc::SourceParts=/dev/null
-    -o "Dir::State::Lists=$s/lists" -o "Dir::Cache::Archives=$s/archives"
-    -o Dir::State::Status=/dev/null -o Debug::NoLocking=1 -o APT::Sandbox::User=root)
-  log "fetching libonnxruntime-dev"
-  apt-get "${opts[@]}" update
-  local tmp
-  tmp="$(mktemp -d "$DEPS/downloads/.fetch.XXXXXX")"
-  (cd "$tmp" && apt-get "${opts[@]}" download libonnxruntime-dev)
-  mv "$tmp"/libonnxruntime-dev_*.deb "$DEPS/downloads/"
+  log "fetching libonnxruntime-dev $HEADER_DEB_VERSION"
+  apt-get "${APT_OPTS[@]}" update
+  new_fetch_dir
+  local tmp="$FETCH_DIR"
+  (cd "$tmp" && apt-get "${APT_OPTS[@]}" download "libonnxruntime-dev=$HEADER_DEB_VERSION") ||
+    fail "Debian does not offer libonnxruntime-dev $HEADER_DEB_VERSION; set HEADER_DEB_VERSION and its SHA-256 to a version it offers"
+  [[ -s "$tmp/$HEADER_DEB" ]] || fail "$HEADER_DEB missing after apt-get download"
+  check_sha256 "$tmp/$HEADER_DEB"
+  mv "$tmp/$HEADER_DEB" "$file"
   rm -rf "$tmp"
+}
+
+fetch_ffmpeg_source() {
+  local f missing=0
+  for f in "${FFMPEG_SOURCE_FILES[@]}"; do
+    if [[ -s "$DEPS/downloads/$f" ]]; then
+      check_sha256 "$DEPS/downloads/$f"
+    else
+      missing=1
+    fi
+  done
+  ((missing)) || return 0
+  local s="$DEPS/apt-bookworm-src"
+  private_apt_opts "$s"
+  cat >"$s/etc/sources.list" <<'LIST'
+deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main
+deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm-updates main
+deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian-security bookworm-security main
+LIST
+  log "fetching the FFmpeg source package $FFMPEG_DEB_VERSION"
+  apt-get "${APT_OPTS[@]}" update
+  new_fetch_dir
+  local tmp="$FETCH_DIR"
+  (cd "$tmp" && apt-get "${APT_OPTS[@]}" source --download-only "ffmpeg=$FFMPEG_DEB_VERSION") ||
+    fail "Debian does not offer the FFmpeg source $FFMPEG_DEB_VERSION; set the version, the file names and their SHA-256 to the one it offers"
+  for f in "${FFMPEG_SOURCE_FILES[@]}"; do
+    [[ -s "$tmp/$f" ]] || fail "$f missing after apt-get source"
+    check_sha256 "$tmp/$f"
+  done
+  for f in "${FFMPEG_SOURCE_FILES[@]}"; do
+    mv "$tmp/$f" "$DEPS/downloads/$f"
+  done
+  rm -rf "$tmp"
+}
+
+# Builds the Windows decoder once. The build key names the source and the
+# configuration, so that changing either here rebuilds it on the next run.
+build_ffmpeg_windows() {
+  local out="$DEPS/ffmpeg-windows" key
+  key="$(printf '%s\n' "$FFMPEG_DEB_VERSION" "${FFMPEG_CONFIGURE[@]}" | sha256sum | cut -d ' ' -f 1)"
+  if [[ -s "$out/ffmpeg.exe" && "$(cat "$out/build-key" 2>/dev/null)" == "$key" ]]; then
+    return
+  fi
+  local work="$out/build"
+  rm -rf "$work" # what an interrupted run left behind
+  mkdir -p "$work"
+  log "building the Windows decoder from FFmpeg $FFMPEG_DEB_VERSION (log: $work/build.log)"
+  # Unpacking through dpkg-source checks the files against the .dsc and
+  # applies Debian's own patches. It cannot check the .dsc's signature without
+  # Debian's developer keyring; apt has checked the file against the signed
+  # archive index, and its SHA-256 is pinned above.
+  dpkg-source -x "$DEPS/downloads/$FFMPEG_DSC" "$work/src" >"$work/build.log" 2>&1 ||
+    fail "unpacking the FFmpeg source failed, see $work/build.log"
+  mkdir "$work/obj"
+  (cd "$work/obj" && ../src/configure "${FFMPEG_CONFIGURE[@]}" && make -j"$JOBS") >>"$work/build.log" 2>&1 ||
+    fail "building the Windows decoder failed, see $work/build.log"
+  cp "$work/obj/ffmpeg.exe" "$out/ffmpeg.exe.part"
+  mv "$out/ffmpeg.exe.part" "$out/ffmpeg.exe"
+  echo "$key" >"$out/build-key"
+  rm -rf "$work"
 }
 
 extract_from_tarball() { # tarball member destination
@@ -79,14 +238,14 @@ main() {
   install_packages
   mkdir -p "$DEPS/downloads"
   fetch_npm "$ORT_NPM" "$ORT_TARBALL"
-  fetch_npm "$FFMPEG_NPM" "$FFMPEG_TARBALL"
   fetch_header_deb
+  fetch_ffmpeg_source
 
   local header="$DEPS/onnxruntime/include/onnxruntime_c_api.h"
   if [[ ! -s "$header" ]]; then
     local tmp
     tmp="$(mktemp -d)"
-    dpkg -x "$(ls "$DEPS"/downloads/libonnxruntime-dev_*.deb | head -n 1)" "$tmp"
+    dpkg -x "$DEPS/downloads/$HEADER_DEB" "$tmp"
     mkdir -p "$(dirname "$header")"
     cp "$tmp/usr/include/onnxruntime/onnxruntime_c_api.h" "$header"
     rm -rf "$tmp"
@@ -95,8 +254,7 @@ main() {
     "$DEPS/onnxruntime/linux-x64/libonnxruntime.so.1"
   extract_from_tarball "$DEPS/downloads/$ORT_TARBALL" package/bin/napi-v6/win32/x64/onnxruntime.dll \
     "$DEPS/onnxruntime/win-x64/onnxruntime.dll"
-  extract_from_tarball "$DEPS/downloads/$FFMPEG_TARBALL" package/ffmpeg.exe "$DEPS/ffmpeg-win64/ffmpeg.exe"
-  chmod +x "$DEPS/ffmpeg-win64/ffmpeg.exe"
+  build_ffmpeg_windows
   log "dependencies ready in $DEPS"
 }
 

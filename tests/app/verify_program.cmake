@@ -10,6 +10,7 @@
 #   EXPECT       package (a complete package must appear) or failure (exit 1, nothing written)
 #   COPY_AS      optional file name: verify a copy of SONG under this name
 #   COMPARE_WITH optional native program: run it on the same song and require the same "cortes.json"
+#   SAME_PACKAGE with COMPARE_WITH: require every file of both packages to be byte-identical
 cmake_minimum_required(VERSION 3.25)
 
 function(fail)
@@ -210,5 +211,19 @@ if(COMPARE_WITH)
   file(READ "${nativePackage}/cortes.json" theirs)
   if(NOT ours STREQUAL theirs)
     fail("cortes.json differs between the two programs:\n" "${ours}\n---\n${theirs}")
+  endif()
+  if(SAME_PACKAGE)
+    file(GLOB ourFiles RELATIVE "${package}" "${package}/*")
+    file(GLOB theirFiles RELATIVE "${nativePackage}" "${nativePackage}/*")
+    if(NOT ourFiles STREQUAL theirFiles)
+      fail("the packages hold different files:\n" "${ourFiles}\n---\n${theirFiles}")
+    endif()
+    foreach(name IN LISTS ourFiles)
+      file(SHA256 "${package}/${name}" ourHash)
+      file(SHA256 "${nativePackage}/${name}" theirHash)
+      if(NOT ourHash STREQUAL theirHash)
+        fail("${name} differs between the two programs")
+      endif()
+    endforeach()
   endif()
 endif()

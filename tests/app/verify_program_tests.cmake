@@ -24,6 +24,12 @@ add_verify_test(too_short -DEXPECT=failure -DSYNTH=short)
 if(CMAKE_CROSSCOMPILING)
   add_verify_test(same_cuts_as_linux -DEXPECT=package -DSONG=${verify_fixtures}/demo.wav
                   -DCOMPARE_WITH=${TAMREL_NATIVE_BUILD_DIR}/install/tamrel-orvane)
+  # Both decoders decode these formats to the same bits, so everything after
+  # them must agree to the byte too.
+  foreach(format wav mp3 flac ogg)
+    add_verify_test(same_package_as_linux_${format} -DEXPECT=package -DSONG=${verify_fixtures}/demo.${format}
+                    -DCOMPARE_WITH=${TAMREL_NATIVE_BUILD_DIR}/install/tamrel-orvane -DSAME_PACKAGE=ON)
+  endforeach()
 endif()
 if(TARGET test_app AND TARGET place_model)
   add_dependencies(test_app place_model)
