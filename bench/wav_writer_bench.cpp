@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "render/wav_writer.h"
+#include "bench/synthetic_song.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -17,21 +18,6 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr int kRuns = 5;
-
-std::vector<float> syntheticSong(int64_t frames)
-{
-    std::vector<float> pcm(static_cast<size_t>(2 * frames));
-    uint32_t noise = 1;
-    const double step = 2.0 * 3.14159265358979323846 * 220.0 / 48000.0;
-    for (int64_t n = 0; n < frames; ++n) {
-        noise = noise * 1664525u + 1013904223u;
-        const float hiss = 0.1f * (static_cast<float>(noise >> 8) / 8388608.0f - 1.0f);
-        const float tone = 1.1f * static_cast<float>(std::sin(step * static_cast<double>(n % 48000)));
-        pcm[static_cast<size_t>(2 * n)] = tone + hiss;
-        pcm[static_cast<size_t>(2 * n + 1)] = 0.8f * tone - hiss;
-    }
-    return pcm;
-}
 
 double secondsSince(Clock::time_point start)
 {
