@@ -12,8 +12,10 @@
 //             Fourier coefficient), so slow drift is followed; each beat
 //             lands on the strongest onset within a frame and a half of the
 //             local pulse crest;
-//   meter     the same comb at 3 and 4 beats over the low band and harmonic
-//             change; downbeats where the local bar phase crests.
+//   meter     the same comb at 3 and 4 beats over the peaks of the bass
+//             level; downbeats where the local bar phase crests. (Spectral
+//             shape change was tried here and follows the snare, not the
+//             chords.)
 //
 // The logits are one fixed height per window, and that height follows how
 // clear the periodicity is, so the decoder's confidence means something.
@@ -51,7 +53,6 @@ struct Tuning {
     float pulseGlobal = 0.3f;        // share of the window-wide phase in the local one
     int64_t barReach = 200;          // frames each side for the local bar phase
     float barGlobal = 0.3f;
-    float chordWeight = 0.5f;        // harmonic change against bass onsets in the bar signal
     float snapFrames = 1.6f;         // a beat may sit this far from its crest
     float onsetDelay = 0.0f;         // frames between an onset and its flux peak
     float barArc = 0.4f;             // beats either side of the bar crest
@@ -137,26 +138,6 @@ std::string bassPeaks(GraphBuilder& g, const std::string& x)
     const std::string level =
         scaled(g, reduce(g, "ReduceSum", slice(g, x, kBass.lo, kBass.hi, 2), 2, false), 1.0f / (kBass.hi - kBass.lo));
     const std::string above = g.op("Relu", {sub(g, level, localMean(g, level, 25))});
-    return unitPower(g, above, 0.05f);
-}
-
-// How much the sound of the mid bands changes across each frame: the mean
-// spectral shape of the next quarter second against the last. Peaks where
-// chords change. [1, T].
-std::string harmonicChange(GraphBuilder& g, const std::string& x)
-{
-    constexpr int64_t reach = 6;
-    constexpr int64_t shift = 7;
-    const std::string bands = g.op("Transpose", {slice(g, x, 9, 90, 2)}, {intsAttribute("perm", {0, 2, 1})});
-    // Each frame's shape only: a drum hit lifts every band at once and cancels here.
-    const std::string shape = sub(g, bands, reduce(g, "ReduceMean", bands, 1, true));
-    const std::string mean = localMean3(g, shape, reach);
-    const std::string ahead = g.op("Pad", {slice(g, mean, shift, kToEnd, 2), g.int64s({0, 0, 0, 0, 0, shift})},
-                                   {stringAttribute("mode", "edge")});
-    const std::string behind = g.op("Pad", {slice(g, mean, 0, -shift, 2), g.int64s({0, 0, shift, 0, 0, 0})},
-                                    {stringAttribute("mode", "edge")});
-    const std::string change = reduce(g, "ReduceSum", g.op("Abs", {sub(g, ahead, behind)}), 1, false);
-    const std::string above = g.op("Relu", {sub(g, change, localMean(g, change, 25))});
     return unitPower(g, above, 0.05f);
 }
 
@@ -330,8 +311,8 @@ TrackerOutputs tracker(GraphBuilder& g, const std::string& x, const Tuning& t)
     TrackerOutputs out;
     out.beat = g.op("Where", {onCrest, inner, off});
 
-    // Meter: the bar comb at 3 and 4 beats over low onsets and harmonic change.
-    const std::string barSignal = add(g, bassPeaks(g, x), scaled(g, harmonicChange(g, x), t.chordWeight));
+    // Meter: the bar comb at 3 and 4 beats over the bass peaks.
+    const std::string barSignal = bassPeaks(g, x);
     const std::string barAc = autocorrelation(g, channel(barSignal), 1, kBarLags, frameCount);
     const std::string barLags = mul(g, period, g.floats({4}, {3.0f, 6.0f, 4.0f, 8.0f}));  // [1, 4]
     const std::string comb = atLags(g, g.op("Squeeze", {barAc, g.int64s({1})}), barLags, kBarLags);
