@@ -3,12 +3,17 @@
 #pragma once
 #include <filesystem>
 
+#include "analysis/model_identity.h"
+
 struct OrtApi;
 struct OrtEnv;
 struct OrtSession;
 struct OrtSessionOptions;
 struct OrtMemoryInfo;
 struct OrtStatus;
+
+// The model's file name in the installation folder.
+inline constexpr const char* kModelFileName = "beat_this.onnx";
 
 struct NeuralEngine {
     const OrtApi* api = nullptr;
@@ -25,3 +30,5 @@ void loadEngine(NeuralEngine& engine, const std::filesystem::path& installFolder
 void releaseEngine(NeuralEngine& engine);
 // Null status returns; otherwise throws "Motor neuronal: " + the runtime's text.
 void checkStatus(const NeuralEngine& engine, OrtStatus* status);
+// The kind of the loaded model, from its ONNX metadata. Needs a ready engine.
+BeatModelKind loadedModelKind(const NeuralEngine& engine);
