@@ -46,13 +46,15 @@ constexpr int64_t kBarLags = 600;    // two bars of 4 at the longest period
 struct Tuning {
     double priorBpm = 120.0;
     double priorOctaves = 1.0;       // standard deviation of the log-tempo prior
+    double priorFloor = 0.1;         // weight of the prior where the evidence is flat
     double crossWeight = 2.0;        // kick-then-snare bonus against the comb
     double crossPenalty = 2.0;       // kick-then-snare within a half or a third of the period
     int64_t onsetMeanReach = 10;     // frames each side for the onsets' local mean
-    int64_t pulseReach = 75;         // frames each side for the local beat phase
-    float pulseGlobal = 0.3f;        // share of the window-wide phase in the local one
-    int64_t barReach = 200;          // frames each side for the local bar phase
-    float barGlobal = 0.3f;
+    int64_t lagMeanReach = 5;        // lags each side for the autocorrelation's local mean
+    int64_t pulseReach = 150;        // frames each side for the local beat phase
+    float pulseGlobal = 1.0f;        // share of the window-wide phase in the local one
+    int64_t barReach = 400;          // frames each side for the local bar phase
+    float barGlobal = 1.0f;
     float snapFrames = 1.6f;         // a beat may sit this far from its crest
     float onsetDelay = 0.0f;         // frames between an onset and its flux peak
     float barArc = 0.4f;             // beats either side of the bar crest
@@ -210,13 +212,14 @@ Tempo tempo(GraphBuilder& g, const std::string& bands, const std::string& low, c
     const size_t columns = periods.size();
     const size_t rows = static_cast<size_t>(kTempoLags) + 1;
     std::vector<float> comb(rows * columns, 0.0f), plain(rows * columns, 0.0f), cross(rows * columns, 0.0f);
-    std::vector<float> periodValues;
+    std::vector<float> periodValues, priorValues;
     const double priorPeriod = 60.0 * kFramesPerSecond / t.priorBpm;
     for (size_t j = 0; j < columns; ++j) {
         const double p = periods[j];
         periodValues.push_back(static_cast<float>(p));
         const double octaves = std::log2(p / priorPeriod) / t.priorOctaves;
         const double prior = std::exp(-0.5 * octaves * octaves);
+        priorValues.push_back(static_cast<float>(t.priorFloor * prior));
         for (int k = 1; k <= 4; ++k) {
             addLag(comb, columns, j, k * p, prior / 4.0, kTempoLags);
             addLag(plain, columns, j, k * p, 1.0 / 12.0, kTempoLags);  // 3 bands x 4 lags
@@ -229,12 +232,19 @@ Tempo tempo(GraphBuilder& g, const std::string& bands, const std::string& low, c
             addLag(cross, columns, j, p / k, -prior * t.crossPenalty / 2.0, kTempoLags);
     }
     const std::string ac = autocorrelation(g, bands, 3, kTempoLags, frameCount);
-    const std::string summed = reduce(g, "ReduceSum", ac, 1, false);  // [1, lags + 1]
+    // Only the autocorrelation's peaks speak for a period: onsets last a few
+    // frames, so every signal correlates with itself at short lags, and
+    // without this a pulseless song would always come out at the fastest tempo.
+    const std::string peaks = sub(g, ac, localMean3(g, ac, t.lagMeanReach));
+    const std::string summed = reduce(g, "ReduceSum", peaks, 1, false);  // [1, lags + 1]
     const std::string xc = g.op("Squeeze", {crossCorrelation(g, low, mid, kTempoLags), g.int64s({1})});
     const auto matrix = [&](const std::vector<float>& m) {
         return g.floats({static_cast<int64_t>(rows), static_cast<int64_t>(columns)}, m);
     };
-    const std::string score = add(g, g.op("MatMul", {summed, matrix(comb)}), g.op("MatMul", {xc, matrix(cross)}));
+    // The prior on its own as well: where no period stands out, the tempo
+    // falls back towards 120 BPM instead of an edge of the range.
+    const std::string evidence = add(g, g.op("MatMul", {summed, matrix(comb)}), g.op("MatMul", {xc, matrix(cross)}));
+    const std::string score = add(g, evidence, g.floats({static_cast<int64_t>(columns)}, priorValues));
     const std::string best = g.op("ArgMax", {score}, {intAttribute("axis", 1), intAttribute("keepdims", 1)});
     Tempo out;
     out.period = g.op("Gather", {g.floats({static_cast<int64_t>(columns)}, periodValues), best});
@@ -306,7 +316,10 @@ TrackerOutputs tracker(GraphBuilder& g, const std::string& x, const Tuning& t)
         "Clip", {scaled(g, sub(g, clarity, g.scalar(t.clarityFloor)), t.clarityGain), g.scalar(t.lowestLogit),
                  g.scalar(t.highestLogit)});
     const std::string strength = div(g, onsets, add(g, onsets, g.scalar(1.0f)));
-    const std::string inner = add(g, add(g, height, scaled(g, pulse, 0.3f)), scaled(g, strength, 0.5f));
+    // Within a crest the strongest onset wins, nearer the crest on a tie;
+    // the peak's height stays that of the window.
+    const std::string lift = add(g, add(g, g.scalar(1.0f), scaled(g, pulse, 0.06f)), scaled(g, strength, 0.1f));
+    const std::string inner = mul(g, height, lift);
     const std::string off = g.scalar(-5.0f);
     TrackerOutputs out;
     out.beat = g.op("Where", {onCrest, inner, off});
