@@ -101,10 +101,18 @@ std::string localMean3(GraphBuilder& g, const std::string& x, int64_t reach)
                  intAttribute("count_include_pad", 0)});
 }
 
-// The same for [1, T].
+// The same for [1, T], from running sums: a pooling kernel of hundreds of
+// frames would cost that many additions per frame.
 std::string localMean(GraphBuilder& g, const std::string& x, int64_t reach)
 {
-    return g.op("Squeeze", {localMean3(g, g.op("Unsqueeze", {x, g.int64s({1})}), reach), g.int64s({1})});
+    const auto windowSums = [&](const std::string& signal) {
+        const std::string padded = g.op("Pad", {signal, g.int64s({0, reach, 0, reach})});
+        const std::string through = g.op("CumSum", {padded, g.int64s({1})});
+        const std::string before = g.op("CumSum", {padded, g.int64s({1})}, {intAttribute("exclusive", 1)});
+        return sub(g, slice(g, through, 2 * reach, kToEnd, 1), slice(g, before, 0, -2 * reach, 1));
+    };
+    const std::string ones = add(g, mul(g, x, g.scalar(0.0f)), g.scalar(1.0f));
+    return div(g, windowSums(x), windowSums(ones));
 }
 
 // Rise of every band from the previous frame, summed over the band; the
