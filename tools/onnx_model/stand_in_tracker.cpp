@@ -45,7 +45,7 @@ constexpr int64_t kBarLags = 600;    // two bars of 4 at the longest period
 
 struct Tuning {
     double priorBpm = 120.0;
-    double priorOctaves = 1.0;       // standard deviation of the log-tempo prior
+    double priorOctaves = 0.8;       // standard deviation of the log-tempo prior
     double priorFloor = 0.1;         // weight of the prior where the evidence is flat
     double crossWeight = 2.0;        // kick-then-snare bonus against the comb
     double crossPenalty = 2.0;       // kick-then-snare within a half or a third of the period
