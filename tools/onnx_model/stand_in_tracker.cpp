@@ -3,11 +3,12 @@
 //
 //   onsets    positive log-mel flux in three bands (low, mid, high), each
 //             with its local mean removed and scaled to unit power;
-//   tempo     autocorrelation of the band onsets; a comb over 1, 2, 3 and 4
-//             periods under a broad prior around 120 BPM, plus a bonus when
+//   tempo     peaks of the autocorrelation of the band onsets; a comb over
+//             1, 2, 3 and 4 periods under a prior around 120 BPM, a bonus when
 //             low-band onsets are followed by mid-band onsets one or three
-//             periods later (kick then snare), which holds the beat level
-//             against half tempo;
+//             periods later (kick then snare), and a penalty when they are
+//             a half or a third of a period apart, which hold the beat level
+//             against half tempo and against the bar;
 //   beats     the local phase of the onsets at that period (a sliding
 //             Fourier coefficient), so slow drift is followed; each beat
 //             lands on the strongest onset within a frame and a half of the
@@ -58,7 +59,7 @@ struct Tuning {
     float snapFrames = 1.6f;         // a beat may sit this far from its crest
     float onsetDelay = 0.0f;         // frames between an onset and its flux peak
     float barArc = 0.4f;             // beats either side of the bar crest
-    float tripleMargin = 1.1f;       // 3 beats per bar must beat 4 by this factor
+    float tripleMargin = 1.1f;       // the 3-beat comb must exceed the 4-beat one by this share of it
     float clarityFloor = 0.15f;      // clarity that means no pulse at all
     float clarityGain = 12.0f;       // logit per unit of clarity above the floor
     float lowestLogit = 0.05f;
