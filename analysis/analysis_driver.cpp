@@ -34,13 +34,16 @@ Analysis analyseSong(std::span<const float> stereoAudio, std::span<const float> 
     analysis.engine = kEngineNeural;
     analysis.overview = peakOverview(stereoAudio, tick);
 
-    progress(6, "Preparando espectrograma para el modelo entrenado");
+    // The texts name the model that is installed; the tag, the one that ran.
+    const ModelTexts& installed = modelTexts(installedModelKind(installFolder / kModelFileName));
+    progress(6, installed.preparing);
     const Spectrogram spectrogram = logMelSpectrogram(monoAudio, tick);
 
-    progress(12, "Cargando Beat This! \xC2\xB7 CPU local");
+    progress(12, installed.loading);
     NeuralEngine engine;
     const EngineGuard guard{engine};
     loadEngine(engine, installFolder);
+    analysis.engine = modelTexts(loadedModelKind(engine)).engineTag;
     Activations activations = runBeatModel(engine, spectrogram, tick, progress);
 
     finishAnalysis(analysis, activations, monoAudio, spectrogram, duration, tick, progress);

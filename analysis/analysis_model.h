@@ -49,6 +49,10 @@ struct Loop {
 inline constexpr const char* kEngineUnanalysed = "unanalysed";
 inline constexpr const char* kEngineNeural = "Beat This! transformer / ONNX CPU \xC2\xB7 neural-v2";
 inline constexpr const char* kEngineCache = "Beat This! transformer / ONNX CPU \xC2\xB7 cache-v3";
+// The driver ran the stand-in tracker, not the trained model.
+inline constexpr const char* kEngineStandIn = "Stand-in tempo tracker / ONNX CPU \xC2\xB7 classic-v1";
+// An analysis the stand-in made, served from the cache.
+inline constexpr const char* kEngineStandInCache = "Stand-in tempo tracker / ONNX CPU \xC2\xB7 cache-v3";
 inline constexpr size_t kOverviewSize = 8192;
 
 struct Analysis {

@@ -3,6 +3,8 @@
 #include <locale>
 #include <sstream>
 
+#include "analysis/model_identity.h"
+
 // Six lines, one line feed each:
 //   {
 //   "engine":"...","bpm":..,"bpmLow":..,"bpmHigh":..,"meter":..,"confidence":..,
@@ -14,8 +16,6 @@
 // so the file reads the same whatever the user's regional settings are.
 
 namespace {
-
-constexpr const char* kReportEngine = "Beat This! transformer / ONNX CPU";
 
 // Writes "key":value pairs, inserting the comma between pairs.
 struct ObjectWriter {
@@ -98,7 +98,8 @@ std::string analysisReport(const Analysis& analysis)
 
     out << "{\n";
     ObjectWriter header{out};
-    header.key("engine") << '"' << kReportEngine << '"';
+    // The trained model's family text unless the stand-in made the analysis.
+    header.key("engine") << '"' << modelTexts(modelKindOfEngineTag(analysis.engine)).reportEngine << '"';
     header.number("bpm", analysis.bpm);
     header.number("bpmLow", analysis.bpmLow);
     header.number("bpmHigh", analysis.bpmHigh);

@@ -5,6 +5,7 @@
 
 #include "analysis/onnx_runtime.h"
 #include "platform/dynamic_library.h"
+#include "platform/environment.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -40,6 +41,7 @@ void createSession(NeuralEngine& engine, const std::filesystem::path& installFol
         [[maybe_unused]] const RuntimeOwnedAllocations runtimeOwned;
         checkStatus(engine, api.CreateEnv(ORT_LOGGING_LEVEL_WARNING, kLogIdentifier, &engine.env));
     }
+    checkStatus(engine, api.DisableTelemetryEvents(engine.env));
     checkStatus(engine, api.CreateSessionOptions(&engine.sessionOptions));
     checkStatus(engine, api.SetIntraOpNumThreads(engine.sessionOptions, 2));
     checkStatus(engine, api.SetInterOpNumThreads(engine.sessionOptions, 1));
@@ -58,6 +60,10 @@ void createSession(NeuralEngine& engine, const std::filesystem::path& installFol
 void loadEngine(NeuralEngine& engine, const std::filesystem::path& installFolder)
 {
     engine = NeuralEngine{};
+    // Read by the runtime when it loads: without it the Linux build starts a
+    // telemetry client that writes trace files into the temporary folder and
+    // a device id under the user's home, and keeps an uploader ready.
+    platform::setEnvironmentVariable("ORT_DISABLE_TELEMETRY", "1");
     engine.library = platform::loadLibrary(installFolder / platform::runtimeLibraryName());
     if (!engine.library)
         throw std::runtime_error(kRuntimeMissing);
@@ -107,4 +113,26 @@ void checkStatus(const NeuralEngine& engine, OrtStatus* status)
     const std::string message = engine.api->GetErrorMessage(status);
     engine.api->ReleaseStatus(status);
     throw std::runtime_error("Motor neuronal: " + message);
+}
+
+BeatModelKind loadedModelKind(const NeuralEngine& engine)
+{
+    const OrtApi& api = *engine.api;
+    OrtModelMetadata* metadata = nullptr;
+    checkStatus(engine, api.SessionGetModelMetadata(engine.session, &metadata));
+    std::string identity;
+    OrtAllocator* allocator = nullptr;
+    char* value = nullptr;
+    OrtStatus* status = api.GetAllocatorWithDefaultOptions(&allocator);
+    if (!status)
+        status = api.ModelMetadataLookupCustomMetadataMap(metadata, allocator, kModelIdentityKey, &value);
+    if (value) {
+        identity = value;
+        OrtStatus* freed = api.AllocatorFree(allocator, value);
+        if (freed)
+            api.ReleaseStatus(freed);
+    }
+    api.ReleaseModelMetadata(metadata);
+    checkStatus(engine, status);
+    return modelKindOfIdentity(identity);
 }

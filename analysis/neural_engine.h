@@ -3,6 +3,8 @@
 #pragma once
 #include <filesystem>
 
+#include "analysis/model_identity.h"
+
 struct OrtApi;
 struct OrtEnv;
 struct OrtSession;
@@ -28,3 +30,5 @@ void loadEngine(NeuralEngine& engine, const std::filesystem::path& installFolder
 void releaseEngine(NeuralEngine& engine);
 // Null status returns; otherwise throws "Motor neuronal: " + the runtime's text.
 void checkStatus(const NeuralEngine& engine, OrtStatus* status);
+// The kind of the loaded model, from its ONNX metadata. Needs a ready engine.
+BeatModelKind loadedModelKind(const NeuralEngine& engine);

@@ -2,6 +2,8 @@
 // spectrogram, and windowed inference with the installed beat model.
 // Usage: bench_beat_tracking [minutes]   (the model and runtime are taken
 // from the folder of this executable, as the program takes them from its own).
+//        bench_beat_tracking --track SONG.f32 ...   tempo, meter and confidence
+// of songs given as raw 32-bit float mono at 22 050 Hz (ffmpeg -ac 1 -ar 22050 -f f32le).
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -10,9 +12,13 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "analysis/analysis_steps.h"
+#include "analysis/beat_decoding.h"
 #include "analysis/beat_model.h"
 #include "analysis/neural_engine.h"
 #include "analysis/spectrogram.h"
@@ -47,10 +53,57 @@ std::vector<float> testAudio(double minutes)
     return x;
 }
 
+std::vector<float> readRawMono(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<float> samples;
+    float value = 0.0f;
+    while (in.read(reinterpret_cast<char*>(&value), sizeof value))
+        samples.push_back(value);
+    return samples;
+}
+
+// The beat path of the analysis on each song: spectrogram, model, silence
+// gate, decoding and the song tempo.
+int trackSongs(const std::filesystem::path& folder, int count, char** paths)
+{
+    int status = 0;
+    std::thread job([&] {
+        NeuralEngine engine;
+        try {
+            loadEngine(engine, folder);
+            for (int i = 0; i < count; ++i) {
+                const std::vector<float> mono = readRawMono(paths[i]);
+                const Spectrogram spectrogram = logMelSpectrogram(mono, [] {});
+                Activations a = runBeatModel(engine, spectrogram, [] {}, [](int32_t, const std::string&) {});
+                gateSilence(a, mono);
+                const double duration = static_cast<double>(mono.size()) / 22050.0;
+                DecodedBeats decoded = decodeBeats(a.beat, a.downbeat, duration);
+                Analysis analysis;
+                analysis.meter = decoded.meter;
+                analysis.beats = std::move(decoded.beats);
+                songTempo(analysis);
+                std::printf("%-40s %7.1f s  %6.1f BPM (%.1f-%.1f)  meter %d  confidence %.3f  %zu beats\n",
+                            std::filesystem::path(paths[i]).filename().string().c_str(), duration, analysis.bpm,
+                            analysis.bpmLow, analysis.bpmHigh, analysis.meter, analysis.confidence,
+                            analysis.beats.size());
+            }
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            status = 1;
+        }
+        releaseEngine(engine);
+    });
+    job.join();
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc > 2 && std::string(argv[1]) == "--track")
+        return trackSongs(std::filesystem::absolute(argv[0]).parent_path(), argc - 2, argv + 2);
     const double minutes = argc > 1 ? std::atof(argv[1]) : 4.0;
     const std::filesystem::path folder = std::filesystem::absolute(argv[0]).parent_path();
     const std::vector<float> audio = testAudio(minutes);

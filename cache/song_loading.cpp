@@ -1,6 +1,7 @@
 #include "cache/song_loading.h"
 
 #include "analysis/analysis_driver.h"
+#include "analysis/model_identity.h"
 #include "analysis/neural_engine.h"
 #include "audio/decoder.h"
 #include "base/utf.h"
@@ -44,6 +45,8 @@ void loadSong(const std::filesystem::path& songPath, const SongLoadFolders& fold
     const std::filesystem::path cacheFile = model.empty() ? std::filesystem::path{}
                                                           : cacheFileOf(folders.cacheFolder, model, fingerprint);
     if (!cacheFile.empty() && readCachedAnalysis(cacheFile, audio, analysis)) {
+        // The entry was made by the installed model, which the tag names.
+        analysis.engine = modelTexts(installedModelKind(folders.installFolder / kModelFileName)).cacheTag;
         std::filesystem::remove(folders.workFolder / "mono.f32");
         progress(100, "Analisis neuronal recuperado de esta cancion");
         return;

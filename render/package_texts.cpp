@@ -3,13 +3,12 @@
 #include <locale>
 #include <sstream>
 
+#include "analysis/model_identity.h"
 #include "base/utf.h"
 
 namespace {
 
-constexpr const char* kAppName = "Tamrel Orvane 2.0.0";
-// The file names the engine family only, whichever engine made the analysis.
-constexpr const char* kEngineFamily = "Beat This transformer / ONNX CPU";
+constexpr const char* kAppName = "Tamrel Orvane " TAMREL_VERSION_TEXT;
 constexpr const char* kAudition = "Revisar de oido armonia, ritmo y palabras en los cortes.";
 
 } // namespace
@@ -32,8 +31,12 @@ std::string escapeFileName(std::string_view utf8)
 }
 
 std::string cutSettingsJson(const std::filesystem::path& songPath, const Loop& cuts, const RenderPlan& plan,
-                            double fadeSeconds, int repetitions, uint64_t montageFrames)
+                            double fadeSeconds, int repetitions, uint64_t montageFrames,
+                            const std::string& analysisEngine)
 {
+    // The file names the engine family only: a fresh and a cached analysis
+    // of one model read the same.
+    const char* engineFamily = modelTexts(modelKindOfEngineTag(analysisEngine)).cutsEngine;
     // %.12g in the classic locale: 60 ms is "60", a unity gain "1", whatever
     // the regional settings say about decimal separators.
     std::ostringstream out;
@@ -43,7 +46,7 @@ std::string cutSettingsJson(const std::filesystem::path& songPath, const Loop& c
     const std::string source = escapeFileName(pathToUtf8(songPath.filename()));
     out << "{\n"
         << "  \"app\": \"" << kAppName << "\",\n"
-        << "  \"analysisEngine\": \"" << kEngineFamily << "\",\n"
+        << "  \"analysisEngine\": \"" << engineFamily << "\",\n"
         << "  \"source\": \"" << source << "\",\n"
         << "  \"sampleRate\": 48000,\n"
         << "  \"channels\": 2,\n"

@@ -14,8 +14,10 @@
 std::string escapeFileName(std::string_view utf8);
 
 // The 19-line "cortes.json". Seconds come from the cut record as stored,
-// frames from the prepared plan.
+// frames from the prepared plan; the engine line names the family of the
+// model whose analysis engine tag is given.
 std::string cutSettingsJson(const std::filesystem::path& songPath, const Loop& cuts, const RenderPlan& plan,
-                            double fadeSeconds, int repetitions, uint64_t montageFrames);
+                            double fadeSeconds, int repetitions, uint64_t montageFrames,
+                            const std::string& analysisEngine);
 
 std::string readMeText();

@@ -300,11 +300,46 @@ TEST(AnalysisDriver, SilentSongHasNoPulse)
     EXPECT_TRUE(a.beats.empty());
     EXPECT_EQ(a.bpm, 0.0);
     EXPECT_EQ(a.confidence, 0.0);
-    EXPECT_EQ(a.engine, kEngineNeural);
+    EXPECT_EQ(a.engine, kEngineStandIn);
     EXPECT_EQ(a.overview, std::vector<float>(8192, 0.0f));
     ASSERT_FALSE(log.entries.empty());
     EXPECT_EQ(log.entries.back(), (std::pair<int32_t, std::string>{100, kWeakPulse}));
     EXPECT_FALSE(runtimeHeld());
+}
+
+// The progress texts name the installed model and the tag the one that ran:
+// the trained model keeps its own texts, the stand-in never claims them.
+TEST(AnalysisDriver, TextsFollowTheInstalledModel)
+{
+    const DrumSong song = makeDrumSong(20.0);
+    const TempInstall install("driver-texts");
+    install.addRuntime();
+    struct Case {
+        std::filesystem::path model;
+        const char* engine;
+        const char* preparing;
+        const char* loading;
+    };
+    const Case cases[] = {
+        {testModel("probe"), kEngineNeural, "Preparando espectrograma para el modelo entrenado",
+         "Cargando Beat This! \xC2\xB7 CPU local"},
+        {generatedDir() / "beat_this.onnx", kEngineStandIn, "Preparando espectrograma para el rastreador de reserva",
+         "Cargando rastreador de reserva \xC2\xB7 CPU local"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.engine);
+        install.setModel(c.model);
+        ProgressLog log;
+        Analysis a;
+        std::string error;
+        std::thread job([&] { error = failure([&] { a = analyseSong(song.stereo, song.mono, install.folder, noTick, log.fn()); }); });
+        job.join();
+        EXPECT_EQ(error, "");
+        EXPECT_EQ(a.engine, c.engine);
+        ASSERT_GE(log.entries.size(), 2u);
+        EXPECT_EQ(log.entries[0], (std::pair<int32_t, std::string>{6, c.preparing}));
+        EXPECT_EQ(log.entries[1], (std::pair<int32_t, std::string>{12, c.loading}));
+    }
 }
 
 TEST(AnalysisDriver, FindsBeatsConnectionsAndBarAlignedLoops)

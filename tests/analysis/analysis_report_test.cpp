@@ -54,6 +54,22 @@ TEST(AnalysisReport, OneBeatDocumentIsExact)
               "}\n");
 }
 
+// The stand-in's analysis says so; every other tag reports the trained model's family.
+TEST(AnalysisReport, EngineTextFollowsTheModelThatRan)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {kEngineStandIn, "\"engine\":\"Stand-in tempo tracker / ONNX CPU\","},
+        {kEngineStandInCache, "\"engine\":\"Stand-in tempo tracker / ONNX CPU\","},
+        {kEngineNeural, "\"engine\":\"Beat This! transformer / ONNX CPU\","},
+        {kEngineCache, "\"engine\":\"Beat This! transformer / ONNX CPU\","},
+    };
+    for (const auto& [tag, header] : cases) {
+        Analysis a;
+        a.engine = tag;
+        EXPECT_EQ(analysisReport(a).substr(2, std::string(header).size()), header) << tag;
+    }
+}
+
 TEST(AnalysisReport, NumbersHaveNineSignificantDigits)
 {
     const struct {

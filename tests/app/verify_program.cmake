@@ -35,17 +35,19 @@ function(from_program_path path out)
   set(${out} "${path}" PARENT_SCOPE)
 endfunction()
 
-# Runs program --verify song out with a private temporary folder; sets
-# <prefix>_CODE.
+# Runs program --verify song out with a private temporary folder (and,
+# natively, a private home); sets <prefix>_CODE.
 function(run_verify program wine song out tmp prefix)
-  file(REMOVE_RECURSE "${tmp}")
-  file(MAKE_DIRECTORY "${tmp}")
+  set(home "${tmp}-home")
+  file(REMOVE_RECURSE "${tmp}" "${home}")
+  file(MAKE_DIRECTORY "${tmp}" "${home}")
   if(wine)
     to_program_path("${song}" song)
     to_program_path("${out}" out)
     set(command ${CMAKE_COMMAND} -E env TAMREL_WINEPREFIX=${WINEPREFIX} ${wine} ${program})
   else()
-    set(command ${CMAKE_COMMAND} -E env TMPDIR=${tmp} ${program})
+    set(command ${CMAKE_COMMAND} -E env --unset=XDG_DATA_HOME --unset=XDG_CONFIG_HOME HOME=${home} TMPDIR=${tmp}
+                ${program})
   endif()
   execute_process(COMMAND ${command} --verify "${song}" "${out}" RESULT_VARIABLE code
                   OUTPUT_VARIABLE stdout ERROR_VARIABLE stderr TIMEOUT 900)
@@ -56,12 +58,18 @@ function(run_verify program wine song out tmp prefix)
   # The work folder goes at exit, whatever the outcome. Under Wine the
   # temporary folder is the prefix's own, so this is checked natively.
   if(NOT wine)
+    # Nothing may stay behind there, not even the neural runtime's trace files.
     file(GLOB left LIST_DIRECTORIES true RELATIVE "${tmp}" "${tmp}/*" "${tmp}/.*")
-    # The neural runtime drops its own trace files ("mat-debug-<pid>.log",
-    # ".ses") into the temporary folder; they are not the program's.
-    list(FILTER left EXCLUDE REGEX "^(mat-debug-[0-9]+\\.log|\\.ses)$")
     if(left)
       fail("left in the temporary folder: " "${left}")
+    endif()
+    # The home holds the per-user data folder and nothing else (no device id
+    # or database of the runtime's); the music folder is there because the
+    # default output folder lies in it, and is made sure of like on Windows.
+    file(GLOB_RECURSE written LIST_DIRECTORIES true RELATIVE "${home}" "${home}/*")
+    list(FILTER written EXCLUDE REGEX "^(\\.local(/share(/Tamrel(/.*)?)?)?|Music)$")
+    if(written)
+      fail("written into the home folder: " "${written}")
     endif()
   endif()
 endfunction()

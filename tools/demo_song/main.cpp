@@ -1,11 +1,33 @@
 // demo_song --out PREFIX                                   the 96 s demo song
-// demo_song --seconds S --bpm B --meter M --out PREFIX     a song of that shape
+// demo_song --seconds S --bpm B --meter M --out PREFIX     a song of that shape,
+//           [--hats none|quarter|eighth|sixteenth|swung] [--bass syncopated]
+//           [--compound 1] [--drift FRACTION]
 // Writes PREFIX.wav (16-bit stereo 44.1 kHz) and PREFIX.beats.txt (ground truth).
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
 #include <string>
 
 #include "tools/demo_song/song_synth.h"
+
+namespace {
+
+HatPattern hatPatternNamed(const std::string& name)
+{
+    if (name == "quarter")
+        return HatPattern::Quarter;
+    if (name == "none")
+        return HatPattern::None;
+    if (name == "eighth")
+        return HatPattern::Eighth;
+    if (name == "sixteenth")
+        return HatPattern::Sixteenth;
+    if (name == "swung")
+        return HatPattern::Swung;
+    throw std::runtime_error("demo_song: unknown hat pattern " + name);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -23,6 +45,14 @@ int main(int argc, char** argv)
                 shape.bpm = std::stod(value), custom = true;
             else if (key == "--meter")
                 shape.meter = std::stoi(value), custom = true;
+            else if (key == "--hats")
+                shape.hats = hatPatternNamed(value), custom = true;
+            else if (key == "--bass" && value == "syncopated")
+                shape.syncopatedBass = true, custom = true;
+            else if (key == "--compound")
+                shape.compound = value == "1", custom = true;
+            else if (key == "--drift")
+                shape.drift = std::stod(value), custom = true;
             else
                 throw std::runtime_error("demo_song: unknown option " + key);
         }

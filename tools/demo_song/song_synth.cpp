@@ -200,17 +200,36 @@ SynthSong synthSong(const SongShape& shape)
 {
     if (!(shape.bpm >= 20.0 && shape.bpm <= 400.0) || shape.meter < 1 || shape.meter > 16 || shape.firstBeat < 0.0)
         throw std::runtime_error("demo_song: bpm must be 20..400 and meter 1..16");
+    if (!(std::abs(shape.drift) < 0.5))
+        throw std::runtime_error("demo_song: drift must stay below 0.5");
     const double period = 60.0 / shape.bpm;
     // Every beat's whole period fits before the tail.
     const double lastEnd = shape.seconds - TailSeconds;
-    const int beatCount = static_cast<int>(std::floor((lastEnd - shape.firstBeat) / period + 1e-9));
-    if (beatCount < shape.meter)
-        throw std::runtime_error("demo_song: the song is too short for one bar");
-
     SynthSong song;
     song.sampleRate = SampleRate;
-    for (int i = 0; i < beatCount; ++i)
-        song.beats.push_back({shape.firstBeat + i * period, i % shape.meter == 0});
+    // Beat times; with drift each beat's period follows the tempo at its start.
+    // The steady grid keeps its own arithmetic, so the demo song stays the same.
+    std::vector<double> periods;
+    if (shape.drift == 0.0) {
+        const int count = static_cast<int>(std::floor((lastEnd - shape.firstBeat) / period + 1e-9));
+        for (int i = 0; i < count; ++i) {
+            song.beats.push_back({shape.firstBeat + i * period, i % shape.meter == 0});
+            periods.push_back(period);
+        }
+    } else {
+        double t = shape.firstBeat;
+        for (int i = 0;; ++i) {
+            const double p = period / (1.0 + shape.drift * std::sin(TwoPi * t / shape.seconds));
+            if (t + p > lastEnd + 1e-9)
+                break;
+            song.beats.push_back({t, i % shape.meter == 0});
+            periods.push_back(p);
+            t += p;
+        }
+    }
+    const int beatCount = static_cast<int>(song.beats.size());
+    if (beatCount < shape.meter)
+        throw std::runtime_error("demo_song: the song is too short for one bar");
 
     const size_t frames = sampleAt(shape.seconds);
     Mix mix{std::vector<double>(frames), std::vector<double>(frames)};
@@ -218,26 +237,65 @@ SynthSong synthSong(const SongShape& shape)
     const auto table = padTable();
     const int barCount = (beatCount + shape.meter - 1) / shape.meter;
 
+    // Hat positions within a beat, in beats.
+    std::vector<double> hatOffsets;
+    const HatPattern hats = shape.compound ? HatPattern::Quarter : shape.hats;
+    if (shape.compound)
+        hatOffsets = {0.0, 1.0 / 3.0, 2.0 / 3.0};
+    else if (hats == HatPattern::Quarter)
+        hatOffsets = {0.0};
+    else if (hats == HatPattern::Eighth)
+        hatOffsets = {0.0, 0.5};
+    else if (hats == HatPattern::Sixteenth)
+        hatOffsets = {0.0, 0.25, 0.5, 0.75};
+    else if (hats == HatPattern::Swung)
+        hatOffsets = {0.0, 2.0 / 3.0};
     for (int i = 0; i < beatCount; ++i) {
-        const size_t at = sampleAt(song.beats[static_cast<size_t>(i)].time);
+        const double time = song.beats[static_cast<size_t>(i)].time;
+        const size_t at = sampleAt(time);
         const int inBar = i % shape.meter;
         if (inBar == 0)
             addKick(mix, at, noise);
         else if (inBar % 2 == 1)
             addSnare(mix, at, noise);
-        addHat(mix, at, noise);
+        for (const double offset : hatOffsets)
+            addHat(mix, offset == 0.0 ? at : sampleAt(time + offset * periods[static_cast<size_t>(i)]), noise);
     }
     for (int b = 0; b < barCount; ++b) {
         const int firstBeat = b * shape.meter;
         const int beatsInBar = std::min(shape.meter, beatCount - firstBeat);
-        const size_t start = sampleAt(shape.firstBeat + firstBeat * period);
-        const size_t length = sampleAt(beatsInBar * period);
+        size_t start = 0, length = 0;
+        if (shape.drift == 0.0) {
+            start = sampleAt(shape.firstBeat + firstBeat * period);
+            length = sampleAt(beatsInBar * period);
+        } else {
+            const auto& last = song.beats[static_cast<size_t>(firstBeat + beatsInBar - 1)];
+            start = sampleAt(song.beats[static_cast<size_t>(firstBeat)].time);
+            length = sampleAt(last.time + periods[static_cast<size_t>(firstBeat + beatsInBar - 1)]) - start;
+        }
         const Bar bar{sectionOfBar(shape, b, barCount), b % 4};
         const Chord& chord = chordOf(bar);
         const bool quiet = bar.section == Section::Intro || bar.section == Section::Outro;
         addPad(mix, table, chord, start, length, quiet ? 0.05 : 0.035);
-        if (!quiet)
+        if (quiet)
+            continue;
+        if (!shape.syncopatedBass) {
             addBass(mix, chord.bass, start, length);
+            continue;
+        }
+        // 1, the "and" of 2, 3 and the "and" of 4 (in 3/4: 1 and the "and" of 2),
+        // the root answered by its octave and fifth.
+        const std::vector<double> onsets = shape.meter >= 4 ? std::vector<double>{0.0, 1.5, 2.0, 3.5}
+                                                            : std::vector<double>{0.0, 1.5};
+        const int notes[] = {0, 12, 7, 12};
+        const double barBeats = static_cast<double>(beatsInBar);
+        for (size_t n = 0; n < onsets.size() && onsets[n] < barBeats; ++n) {
+            const double end = n + 1 < onsets.size() ? std::min(onsets[n + 1], barBeats) : barBeats;
+            const double beatSamples = static_cast<double>(length) / barBeats;
+            const auto from = static_cast<size_t>(std::lround(onsets[n] * beatSamples));
+            const auto to = static_cast<size_t>(std::lround(end * beatSamples));
+            addBass(mix, chord.bass + notes[n], start + from, to - from);
+        }
     }
 
     double peak = 0.0;

@@ -9,12 +9,26 @@
 #include <string>
 #include <vector>
 
+// Where the closed hi-hat plays: on every beat (the demo song), on the
+// beat's eighths, sixteenths or swung eighths (the second one two thirds of
+// the way through the beat), or not at all.
+enum class HatPattern { Quarter, None, Eighth, Sixteenth, Swung };
+
 struct SongShape {
     double seconds = 96.0;    // total length of the file
     double bpm = 120.0;
     int meter = 4;            // beats per bar
     double firstBeat = 0.5;   // time of the first downbeat, in seconds
     bool arranged = false;    // intro / A / B / A / B / A / outro, else A and B alternate
+    HatPattern hats = HatPattern::Quarter;
+    // Compound time (6/8 with meter 2): every beat is a dotted quarter and
+    // the hat plays its three eighths, whatever `hats` says.
+    bool compound = false;
+    // Bass notes on and off the beat (1, the "and" of 2, 3 ...) instead of one per bar.
+    bool syncopatedBass = false;
+    // The tempo swings slowly by this fraction either way (0.02: +-2 %), one
+    // sine period over the song.
+    double drift = 0.0;
 };
 
 struct GridBeat {
@@ -29,6 +43,7 @@ struct SynthSong {
 };
 
 // The demo song: 48 bars of 4/4 at 120 BPM (96 s of music) with sections.
+// Its samples never change: the export tests rely on its package.
 SongShape demoShape();
 
 // Throws std::runtime_error for a shape that cannot hold one bar.

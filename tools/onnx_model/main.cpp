@@ -31,6 +31,7 @@ int main(int argc, char** argv)
     const std::filesystem::path out = argv[1];
     std::filesystem::create_directories(out / "models");
     const bool ok = write(out / "beat_this.onnx", onnx_model::standInBeatModel()) &&
+                    write(out / "models" / "stand_in_diagnostics.onnx", onnx_model::standInDiagnosticsModel()) &&
                     write(out / "models" / "probe.onnx", onnx_model::probeModel()) &&
                     write(out / "models" / "wrong_input.onnx", onnx_model::wrongInputModel()) &&
                     write(out / "models" / "short_output.onnx", onnx_model::shortOutputModel());

@@ -5,9 +5,12 @@
 
 namespace onnx_model {
 
-// Beat logits from positive spectral flux, downbeat logits from low-band
-// flux, each against an adaptive threshold; negative everywhere in silence.
+// The classical tempo-aware beat and downbeat tracker installed until the
+// trained model replaces it (stand_in_tracker.cpp).
 Model standInBeatModel();
+// The same graph with three more outputs per window, each [1, 1]: the beat
+// period in frames, the clarity of the pulse and 1 for three beats a bar.
+Model standInDiagnosticsModel();
 // "beat" copies band 0 of each frame; "downbeat" is the frame's position in
 // its window (0, 1, 2, ...), so a caller can see which window supplied it.
 Model probeModel();

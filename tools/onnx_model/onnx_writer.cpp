@@ -213,13 +213,23 @@ Attribute stringAttribute(std::string name, std::string value)
     return a;
 }
 
-// ModelProto: ir_version 1, producer_name 2, graph 7, opset_import 8.
+// ModelProto: ir_version 1, producer_name 2, doc_string 6, graph 7,
+// opset_import 8, metadata_props 14 (StringStringEntryProto: key 1, value 2).
 // OperatorSetIdProto: domain 1 (empty: the default domain), version 2.
+// Protobuf readers take fields in any order; the metadata goes first.
 std::string encodeModel(const Model& model)
 {
     std::string out;
     putInt(out, 1, model.irVersion);
+    for (const MetadataEntry& entry : model.metadata) {
+        std::string pair;
+        putBytes(pair, 1, entry.key);
+        putBytes(pair, 2, entry.value);
+        putBytes(out, 14, pair);
+    }
     putBytes(out, 2, model.producer);
+    if (!model.docString.empty())
+        putBytes(out, 6, model.docString);
     putBytes(out, 7, encodeGraph(model.graph));
     std::string opset;
     putBytes(opset, 1, "");
@@ -243,6 +253,16 @@ std::string GraphBuilder::int64s(const std::vector<int64_t>& values)
     t.dataType = kInt64;
     t.dims = {static_cast<int64_t>(values.size())};
     t.int64s = values;
+    graph.initializers.push_back(t);
+    return t.name;
+}
+
+std::string GraphBuilder::floats(const std::vector<int64_t>& dims, const std::vector<float>& values)
+{
+    Tensor t;
+    t.name = freshName('c', counter);
+    t.dims = dims;
+    t.floats = values;
     graph.initializers.push_back(t);
     return t.name;
 }

@@ -62,10 +62,18 @@ struct Graph {
     std::vector<ValueInfo> outputs;
 };
 
+struct MetadataEntry {
+    std::string key;
+    std::string value;
+};
+
 struct Model {
     int64_t irVersion = 8;
     int64_t opsetVersion = 17;
     std::string producer = "tamrel-onnx-model";
+    std::string docString;
+    // Written ahead of the graph, so a reader of the file's first bytes finds them.
+    std::vector<MetadataEntry> metadata;
     Graph graph;
 };
 
@@ -81,6 +89,7 @@ struct GraphBuilder {
                    const std::vector<Attribute>& attributes = {});
     std::string int64s(const std::vector<int64_t>& values);  // 1-D int64 initializer
     std::string scalar(float value);                         // 0-D float initializer
+    std::string floats(const std::vector<int64_t>& dims, const std::vector<float>& values);
 };
 
 } // namespace onnx_model

@@ -1,0 +1,405 @@
+// The stand-in beat tracker: a classical tempo-aware tracker written as one
+// ONNX graph. Everything is decided inside the window the graph is given:
+//
+//   onsets    positive log-mel flux in three bands (low, mid, high), each
+//             with its local mean removed and scaled to unit power;
+//   tempo     peaks of the autocorrelation of the band onsets; a comb over
+//             1, 2, 3 and 4 periods under a prior around 120 BPM, a bonus when
+//             low-band onsets are followed by mid-band onsets one or three
+//             periods later (kick then snare), and a penalty when they are
+//             a half or a third of a period apart, which hold the beat level
+//             against half tempo and against the bar;
+//   beats     the local phase of the onsets at that period (a sliding
+//             Fourier coefficient), so slow drift is followed; each beat
+//             lands on the strongest onset within a frame and a half of the
+//             local pulse crest;
+//   meter     the same comb at 3 and 4 beats over the peaks of the bass
+//             level; downbeats where the local bar phase crests. (Spectral
+//             shape change was tried here and follows the snare, not the
+//             chords.)
+//
+// The logits are one fixed height per window, and that height follows how
+// clear the periodicity is, so the decoder's confidence means something.
+#include "models.h"
+
+#include "analysis/model_identity.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <numbers>
+
+namespace onnx_model {
+
+namespace {
+
+constexpr int64_t kBands = 128;
+constexpr int64_t kToEnd = std::numeric_limits<int64_t>::max();
+constexpr double kFramesPerSecond = 50.0;
+
+// Tempo search: periods of 15 to 75 frames (200 to 40 BPM) in quarter frames.
+constexpr double kShortestPeriod = 15.0;
+constexpr double kLongestPeriod = 75.0;
+constexpr double kPeriodStep = 0.25;
+constexpr int64_t kTempoLags = 300;  // 4 x the longest period
+constexpr int64_t kBarLags = 600;    // two bars of 4 at the longest period
+
+struct Tuning {
+    double priorBpm = 120.0;
+    double priorOctaves = 0.8;       // standard deviation of the log-tempo prior
+    double priorFloor = 0.1;         // weight of the prior where the evidence is flat
+    double crossWeight = 2.0;        // kick-then-snare bonus against the comb
+    double crossPenalty = 2.0;       // kick-then-snare within a half or a third of the period
+    int64_t onsetMeanReach = 10;     // frames each side for the onsets' local mean
+    int64_t lagMeanReach = 5;        // lags each side for the autocorrelation's local mean
+    int64_t pulseReach = 150;        // frames each side for the local beat phase
+    float pulseGlobal = 1.0f;        // share of the window-wide phase in the local one
+    int64_t barReach = 400;          // frames each side for the local bar phase
+    float barGlobal = 1.0f;
+    float snapFrames = 1.6f;         // a beat may sit this far from its crest
+    float onsetDelay = 0.0f;         // frames between an onset and its flux peak
+    float barArc = 0.4f;             // beats either side of the bar crest
+    float tripleMargin = 1.1f;       // the 3-beat comb must exceed the 4-beat one by this share of it
+    float clarityFloor = 0.15f;      // clarity that means no pulse at all
+    float clarityGain = 12.0f;       // logit per unit of clarity above the floor
+    float lowestLogit = 0.05f;
+    float highestLogit = 5.0f;
+};
+
+struct Band {
+    int64_t lo, hi;
+};
+// Below about 260 Hz (kick, bass), up to about 1.6 kHz (snare body, chords), above.
+constexpr Band kLow{0, 9};
+constexpr Band kMid{9, 48};
+constexpr Band kHigh{48, kBands};
+// Below about 110 Hz: the kick and the bass, hardly the snare.
+constexpr Band kBass{0, 3};
+
+std::string slice(GraphBuilder& g, const std::string& x, int64_t start, int64_t end, int64_t axis)
+{
+    return g.op("Slice", {x, g.int64s({start}), g.int64s({end}), g.int64s({axis})});
+}
+
+std::string mul(GraphBuilder& g, const std::string& a, const std::string& b) { return g.op("Mul", {a, b}); }
+std::string add(GraphBuilder& g, const std::string& a, const std::string& b) { return g.op("Add", {a, b}); }
+std::string sub(GraphBuilder& g, const std::string& a, const std::string& b) { return g.op("Sub", {a, b}); }
+std::string div(GraphBuilder& g, const std::string& a, const std::string& b) { return g.op("Div", {a, b}); }
+std::string scaled(GraphBuilder& g, const std::string& a, float k) { return mul(g, a, g.scalar(k)); }
+
+std::string reduce(GraphBuilder& g, const std::string& op, const std::string& x, int64_t axis, bool keep)
+{
+    if (op == "ReduceSum")
+        return g.op(op, {x, g.int64s({axis})}, {intAttribute("keepdims", keep ? 1 : 0)});
+    return g.op(op, {x}, {intsAttribute("axes", {axis}), intAttribute("keepdims", keep ? 1 : 0)});
+}
+
+// Mean over 2 * reach + 1 frames along the last axis of [1, C, T], ignoring padding.
+std::string localMean3(GraphBuilder& g, const std::string& x, int64_t reach)
+{
+    return g.op("AveragePool", {x},
+                {intsAttribute("kernel_shape", {2 * reach + 1}), intsAttribute("pads", {reach, reach}),
+                 intAttribute("count_include_pad", 0)});
+}
+
+// The same for [1, T], from running sums: a pooling kernel of hundreds of
+// frames would cost that many additions per frame.
+std::string localMean(GraphBuilder& g, const std::string& x, int64_t reach)
+{
+    const auto windowSums = [&](const std::string& signal) {
+        const std::string padded = g.op("Pad", {signal, g.int64s({0, reach, 0, reach})});
+        const std::string through = g.op("CumSum", {padded, g.int64s({1})});
+        const std::string before = g.op("CumSum", {padded, g.int64s({1})}, {intAttribute("exclusive", 1)});
+        return sub(g, slice(g, through, 2 * reach, kToEnd, 1), slice(g, before, 0, -2 * reach, 1));
+    };
+    const std::string ones = add(g, mul(g, x, g.scalar(0.0f)), g.scalar(1.0f));
+    return div(g, windowSums(x), windowSums(ones));
+}
+
+// Rise of every band from the previous frame, summed over the band; the
+// first frame has no predecessor and gets 0. [1, T].
+std::string positiveFlux(GraphBuilder& g, const std::string& x, Band band)
+{
+    const std::string bands = slice(g, x, band.lo, band.hi, 2);
+    const std::string rise = g.op("Relu", {sub(g, slice(g, bands, 1, kToEnd, 1), slice(g, bands, 0, -1, 1))});
+    return g.op("Pad", {reduce(g, "ReduceSum", rise, 2, false), g.int64s({0, 1, 0, 0})});
+}
+
+// Scaled to unit mean power over the window; `floor` keeps a band that holds
+// next to nothing from being blown up to the size of a real one.
+std::string unitPower(GraphBuilder& g, const std::string& x, float floor)
+{
+    const std::string power = reduce(g, "ReduceMean", mul(g, x, x), 1, true);
+    return div(g, x, add(g, g.op("Sqrt", {power}), g.scalar(floor)));
+}
+
+// Onset strength of one band: flux above its local mean, unit power. [1, T].
+std::string bandOnsets(GraphBuilder& g, const std::string& x, Band band, const Tuning& t)
+{
+    const std::string flux = positiveFlux(g, x, band);
+    const std::string onsets = g.op("Relu", {sub(g, flux, localMean(g, flux, t.onsetMeanReach))});
+    return unitPower(g, onsets, 0.02f * static_cast<float>(band.hi - band.lo));
+}
+
+// Where the lowest bands are loudest for their surroundings: kicks and bass
+// notes. Their level, not their rise: in log-mel terms any sound lifts an
+// empty band a long way, but only a kick fills it. [1, T].
+std::string bassPeaks(GraphBuilder& g, const std::string& x)
+{
+    const std::string level =
+        scaled(g, reduce(g, "ReduceSum", slice(g, x, kBass.lo, kBass.hi, 2), 2, false), 1.0f / (kBass.hi - kBass.lo));
+    const std::string above = g.op("Relu", {sub(g, level, localMean(g, level, 25))});
+    return unitPower(g, above, 0.05f);
+}
+
+// Autocorrelation of each channel of [1, C, T] (mean removed) at lags
+// 0 .. lags, as if the window went on in silence, corrected for the
+// shrinking overlap and divided by lag 0. [1, C, lags + 1].
+std::string autocorrelation(GraphBuilder& g, const std::string& x, int64_t channels, int64_t lags,
+                            const std::string& frameCount)
+{
+    const std::string centred = sub(g, x, reduce(g, "ReduceMean", x, 2, true));
+    const std::string padded = g.op("Pad", {centred, g.int64s({0, 0, 0, 0, 0, lags})});
+    const std::string kernel = g.op("Transpose", {centred}, {intsAttribute("perm", {1, 0, 2})});
+    const std::string raw = g.op("Conv", {padded, kernel}, {intAttribute("group", channels)});
+    std::vector<float> lagValues;
+    for (int64_t l = 0; l <= lags; ++l)
+        lagValues.push_back(static_cast<float>(l));
+    const std::string overlap =
+        g.op("Max", {sub(g, frameCount, g.floats({lags + 1}, lagValues)), g.scalar(1.0f)});
+    const std::string unbiased = div(g, mul(g, raw, frameCount), overlap);
+    const std::string zero = slice(g, unbiased, 0, 1, 2);
+    // The channels have unit power at most; one that holds next to nothing
+    // (a held chord's flux) keeps a correlation near 0 however periodic it is.
+    return div(g, unbiased, add(g, zero, mul(g, frameCount, g.scalar(0.1f))));
+}
+
+// Low-band onsets against mid-band onsets `lag` frames later, lags 0 .. lags,
+// divided by the two bands' powers. [1, 1, lags + 1].
+std::string crossCorrelation(GraphBuilder& g, const std::string& low, const std::string& mid, int64_t lags)
+{
+    const auto centred = [&](const std::string& s) {
+        const std::string c = sub(g, s, reduce(g, "ReduceMean", s, 1, true));
+        return g.op("Unsqueeze", {c, g.int64s({1})});
+    };
+    const std::string lowC = centred(low), midC = centred(mid);
+    const std::string padded = g.op("Pad", {midC, g.int64s({0, 0, 0, 0, 0, lags})});
+    const std::string raw = g.op("Conv", {padded, lowC});
+    const std::string energy = g.op("Sqrt", {mul(g, g.op("Conv", {lowC, lowC}), g.op("Conv", {midC, midC}))});
+    return div(g, raw, add(g, energy, g.scalar(1e-3f)));
+}
+
+std::vector<double> candidatePeriods()
+{
+    std::vector<double> periods;
+    for (double p = kShortestPeriod; p <= kLongestPeriod + 1e-9; p += kPeriodStep)
+        periods.push_back(p);
+    return periods;
+}
+
+// Adds weight * (the autocorrelation at a fractional lag) to column j of a
+// [lags + 1, J] matrix, by linear interpolation between whole lags.
+void addLag(std::vector<float>& m, size_t columns, size_t j, double lag, double weight, int64_t lags)
+{
+    const auto whole = static_cast<int64_t>(std::floor(lag));
+    const double frac = lag - static_cast<double>(whole);
+    if (whole <= lags)
+        m[static_cast<size_t>(whole) * columns + j] += static_cast<float>(weight * (1.0 - frac));
+    if (whole + 1 <= lags && frac > 0.0)
+        m[static_cast<size_t>(whole + 1) * columns + j] += static_cast<float>(weight * frac);
+}
+
+struct Tempo {
+    std::string period;   // frames, [1, 1]
+    std::string clarity;  // mean band autocorrelation at 1..4 periods, [1, 1]
+};
+
+Tempo tempo(GraphBuilder& g, const std::string& bands, const std::string& low, const std::string& mid,
+            const std::string& frameCount, const Tuning& t)
+{
+    const std::vector<double> periods = candidatePeriods();
+    const size_t columns = periods.size();
+    const size_t rows = static_cast<size_t>(kTempoLags) + 1;
+    std::vector<float> comb(rows * columns, 0.0f), plain(rows * columns, 0.0f), cross(rows * columns, 0.0f);
+    std::vector<float> periodValues, priorValues;
+    const double priorPeriod = 60.0 * kFramesPerSecond / t.priorBpm;
+    for (size_t j = 0; j < columns; ++j) {
+        const double p = periods[j];
+        periodValues.push_back(static_cast<float>(p));
+        const double octaves = std::log2(p / priorPeriod) / t.priorOctaves;
+        const double prior = std::exp(-0.5 * octaves * octaves);
+        priorValues.push_back(static_cast<float>(t.priorFloor * prior));
+        for (int k = 1; k <= 4; ++k) {
+            addLag(comb, columns, j, k * p, prior / 4.0, kTempoLags);
+            addLag(plain, columns, j, k * p, 1.0 / 12.0, kTempoLags);  // 3 bands x 4 lags
+        }
+        for (int k : {1, 3})
+            addLag(cross, columns, j, k * p, prior * t.crossWeight / 2.0, kTempoLags);
+        // A snare answering the kick a half or a third of the way through the
+        // period says the period spans several beats.
+        for (int k : {2, 3})
+            addLag(cross, columns, j, p / k, -prior * t.crossPenalty / 2.0, kTempoLags);
+    }
+    const std::string ac = autocorrelation(g, bands, 3, kTempoLags, frameCount);
+    // Only the autocorrelation's peaks speak for a period: onsets last a few
+    // frames, so every signal correlates with itself at short lags, and
+    // without this a pulseless song would always come out at the fastest tempo.
+    const std::string peaks = sub(g, ac, localMean3(g, ac, t.lagMeanReach));
+    const std::string summed = reduce(g, "ReduceSum", peaks, 1, false);  // [1, lags + 1]
+    const std::string xc = g.op("Squeeze", {crossCorrelation(g, low, mid, kTempoLags), g.int64s({1})});
+    const auto matrix = [&](const std::vector<float>& m) {
+        return g.floats({static_cast<int64_t>(rows), static_cast<int64_t>(columns)}, m);
+    };
+    // The prior on its own as well: where no period stands out, the tempo
+    // falls back towards 120 BPM instead of an edge of the range.
+    const std::string evidence = add(g, g.op("MatMul", {summed, matrix(comb)}), g.op("MatMul", {xc, matrix(cross)}));
+    const std::string score = add(g, evidence, g.floats({static_cast<int64_t>(columns)}, priorValues));
+    const std::string best = g.op("ArgMax", {score}, {intAttribute("axis", 1), intAttribute("keepdims", 1)});
+    Tempo out;
+    out.period = g.op("Gather", {g.floats({static_cast<int64_t>(columns)}, periodValues), best});
+    out.clarity = g.op("GatherElements", {g.op("MatMul", {summed, matrix(plain)}), best}, {intAttribute("axis", 1)});
+    return out;
+}
+
+// The autocorrelation of [1, lags + 1] at fractional lags [n]: [1, n].
+std::string atLags(GraphBuilder& g, const std::string& ac, const std::string& lagsWanted, int64_t lags)
+{
+    const std::string clipped = g.op("Clip", {lagsWanted, g.scalar(0.0f), g.scalar(static_cast<float>(lags - 1))});
+    const std::string whole = g.op("Floor", {clipped});
+    const std::string frac = sub(g, clipped, whole);
+    const std::string index = g.op("Cast", {whole}, {intAttribute("to", kInt64)});
+    const std::string flat = g.op("Squeeze", {ac, g.int64s({0})});  // [lags + 1]
+    const std::string a = g.op("Gather", {flat, index});
+    const std::string b = g.op("Gather", {flat, add(g, index, g.int64s({1}))});
+    return add(g, a, mul(g, sub(g, b, a), frac));
+}
+
+// cos(2 pi (t + delay) / period - local phase): 1 on the crests of the
+// signal's local pulse at that period. The local phase blends a sliding
+// Fourier coefficient with the window's own. [1, T].
+std::string localPulse(GraphBuilder& g, const std::string& signal, const std::string& frames,
+                       const std::string& period, int64_t reach, float global, float delay)
+{
+    const std::string angle =
+        div(g, mul(g, add(g, frames, g.scalar(delay)), g.scalar(static_cast<float>(2.0 * std::numbers::pi))), period);
+    const std::string c = g.op("Cos", {angle}), s = g.op("Sin", {angle});
+    const auto coefficient = [&](const std::string& wave) {
+        const std::string product = mul(g, signal, wave);
+        const std::string whole = reduce(g, "ReduceMean", product, 1, true);
+        return add(g, localMean(g, product, reach), scaled(g, whole, global));
+    };
+    const std::string re = coefficient(c), im = coefficient(s);
+    const std::string size = g.op("Sqrt", {add(g, add(g, mul(g, re, re), mul(g, im, im)), g.scalar(1e-12f))});
+    return div(g, add(g, mul(g, re, c), mul(g, im, s)), size);
+}
+
+std::string cosOf(GraphBuilder& g, const std::string& angle) { return g.op("Cos", {angle}); }
+
+struct TrackerOutputs {
+    std::string beat, downbeat, period, clarity, triple;
+};
+
+TrackerOutputs tracker(GraphBuilder& g, const std::string& x, const Tuning& t)
+{
+    const std::string low = bandOnsets(g, x, kLow, t);
+    const std::string mid = bandOnsets(g, x, kMid, t);
+    const std::string high = bandOnsets(g, x, kHigh, t);
+    const auto channel = [&](const std::string& s) { return g.op("Unsqueeze", {s, g.int64s({1})}); };
+    const std::string bands = g.op("Concat", {channel(low), channel(mid), channel(high)}, {intAttribute("axis", 1)});
+
+    const std::string ones = add(g, scaled(g, low, 0.0f), g.scalar(1.0f));  // [1, T]
+    const std::string frames = sub(g, g.op("CumSum", {ones, g.int64s({1})}), g.scalar(1.0f));
+    const std::string frameCount = reduce(g, "ReduceSum", ones, 1, true);  // [1, 1]
+
+    const Tempo beatTempo = tempo(g, bands, low, mid, frameCount, t);
+    const std::string& period = beatTempo.period;
+
+    // Beats: the local pulse of all onsets; on each crest, the strongest onset nearby.
+    const std::string onsets = add(g, add(g, low, mid), scaled(g, high, 0.5f));
+    const std::string pulse = localPulse(g, onsets, frames, period, t.pulseReach, t.pulseGlobal, t.onsetDelay);
+    const std::string snap = cosOf(
+        g, div(g, g.scalar(static_cast<float>(2.0 * std::numbers::pi * t.snapFrames)), period));
+    const std::string onCrest = g.op("Greater", {pulse, snap});
+    const std::string clarity = beatTempo.clarity;
+    const std::string height = g.op(
+        "Clip", {scaled(g, sub(g, clarity, g.scalar(t.clarityFloor)), t.clarityGain), g.scalar(t.lowestLogit),
+                 g.scalar(t.highestLogit)});
+    const std::string strength = div(g, onsets, add(g, onsets, g.scalar(1.0f)));
+    // Within a crest the strongest onset wins, nearer the crest on a tie;
+    // the peak's height stays that of the window.
+    const std::string lift = add(g, add(g, g.scalar(1.0f), scaled(g, pulse, 0.06f)), scaled(g, strength, 0.1f));
+    const std::string inner = mul(g, height, lift);
+    const std::string off = g.scalar(-5.0f);
+    TrackerOutputs out;
+    out.beat = g.op("Where", {onCrest, inner, off});
+
+    // Meter: the bar comb at 3 and 4 beats over the bass peaks.
+    const std::string barSignal = bassPeaks(g, x);
+    const std::string barAc = autocorrelation(g, channel(barSignal), 1, kBarLags, frameCount);
+    const std::string barLags = mul(g, period, g.floats({4}, {3.0f, 6.0f, 4.0f, 8.0f}));  // [1, 4]
+    const std::string comb = atLags(g, g.op("Squeeze", {barAc, g.int64s({1})}), barLags, kBarLags);
+    const std::string three = reduce(g, "ReduceSum", slice(g, comb, 0, 2, 1), 1, true);
+    const std::string four = reduce(g, "ReduceSum", slice(g, comb, 2, 4, 1), 1, true);
+    const std::string triple =
+        g.op("Greater", {three, add(g, scaled(g, g.op("Abs", {four}), t.tripleMargin), four)});
+    // A duple bar's start is a crest of the two-beat pulse, and of the two
+    // such crests in four beats the one nearer the four-beat crest: music
+    // whose bars repeat every two beats (6/8) still gets its bar starts.
+    const auto barPulse = [&](float beats) {
+        return localPulse(g, barSignal, frames, scaled(g, period, beats), t.barReach, t.barGlobal, t.onsetDelay);
+    };
+    const auto arcOf = [&](double beats, double barBeats) {
+        return g.scalar(static_cast<float>(std::cos(2.0 * std::numbers::pi * beats / barBeats)));
+    };
+    const std::string onTriple = g.op("Greater", {barPulse(3.0f), arcOf(t.barArc, 3.0)});
+    const std::string onDuple = g.op("And", {g.op("Greater", {barPulse(2.0f), arcOf(t.barArc, 2.0)}),
+                                             g.op("Greater", {barPulse(4.0f), arcOf(1.0, 4.0)})});
+    const std::string either = g.op("Or", {g.op("And", {triple, onTriple}),
+                                            g.op("And", {g.op("Not", {triple}), onDuple})});
+    const std::string onBar = g.op("And", {onCrest, either});
+    out.downbeat = g.op("Where", {onBar, inner, off});
+    out.period = period;
+    out.clarity = clarity;
+    out.triple = g.op("Cast", {triple}, {intAttribute("to", kFloat)});
+    return out;
+}
+
+ValueInfo frameTensor(const std::string& name, bool withBands)
+{
+    ValueInfo v{name, kFloat, {{1, ""}, {-1, "frames"}}};
+    if (withBands)
+        v.dims.push_back({kBands, ""});
+    return v;
+}
+
+Model build(bool diagnostics)
+{
+    GraphBuilder g;
+    const Tuning tuning;
+    const TrackerOutputs out = tracker(g, "input_spectrogram", tuning);
+    g.graph.nodes.push_back({"Identity", {out.beat}, {"beat"}, {}});
+    g.graph.nodes.push_back({"Identity", {out.downbeat}, {"downbeat"}, {}});
+    g.graph.name = "stand_in_tempo_tracker";
+    g.graph.inputs = {frameTensor("input_spectrogram", true)};
+    g.graph.outputs = {frameTensor("beat", false), frameTensor("downbeat", false)};
+    if (diagnostics) {
+        for (const auto& [name, value] : {std::pair{"period", out.period}, std::pair{"clarity", out.clarity},
+                                          std::pair{"triple", out.triple}}) {
+            g.graph.nodes.push_back({"Identity", {value}, {name}, {}});
+            g.graph.outputs.push_back({name, kFloat, {{1, ""}, {1, ""}}});
+        }
+    }
+    Model model;
+    model.graph = std::move(g.graph);
+    model.docString = "Stand-in beat and downbeat tracker: autocorrelation tempo, comb phase, bar comb. "
+                      "Not a trained network.";
+    model.metadata = {{kModelIdentityKey, kStandInIdentity}};
+    return model;
+}
+
+} // namespace
+
+Model standInBeatModel() { return build(false); }
+Model standInDiagnosticsModel() { return build(true); }
+
+} // namespace onnx_model
