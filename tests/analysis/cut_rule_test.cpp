@@ -6,23 +6,15 @@
 #include <tuple>
 
 #include "analysis/cut_rule.h"
+#include "support/message_of.h"
 
 namespace {
+
+using testsupport::messageOf;
 
 constexpr uint64_t kTenSeconds = 480000;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
-
-template <class F>
-std::string messageOf(F&& work)
-{
-    try {
-        work();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no failure)";
-}
 
 } // namespace
 

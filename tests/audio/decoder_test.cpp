@@ -9,8 +9,11 @@
 #include "audio/wav_fixture.h"
 #include "support/fixtures.h"
 #include "support/run_program.h"
+#include "support/message_of.h"
 
 namespace {
+
+using testsupport::messageOf;
 
 using testsupport::TempFolder;
 using testsupport::ConstantWav;
@@ -19,16 +22,6 @@ constexpr const char* kDuration = "Duracion admitida: de 20 segundos a 20 minuto
 constexpr const char* kDecodeFailed =
     "No se pudo decodificar el archivo. Comprueba que contiene audio y no esta protegido. "
     "El detalle queda en decoder.log mientras la app esta abierta.";
-
-std::string messageOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no failure)";
-}
 
 std::vector<std::filesystem::path> folderContents(const std::filesystem::path& workFolder)
 {

@@ -6,18 +6,11 @@
 
 #include "base/free_space.h"
 #include "support/run_program.h"
+#include "support/message_of.h"
 
 namespace {
 
-std::string messageOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no failure)";
-}
+using testsupport::messageOf;
 
 TEST(FreeSpace, WalksUpToAnExistingFolderAndCountsTheReserve)
 {
