@@ -58,3 +58,9 @@ int toLogical(int pixels, double dpiScale)
 {
     return static_cast<int>(pixels / dpiScale);
 }
+
+PixelRect initialWindowRect(const PixelRect& workArea, double dpiScale)
+{
+    return {workArea.left + 12, workArea.top + 12, std::min(toPixels(1380, dpiScale), workArea.width - 24),
+            std::min(toPixels(900, dpiScale), workArea.height - 24)};
+}

@@ -23,6 +23,13 @@ int listHeight(int logicalHeight);
 
 std::array<LogicalRect, kSlotCount> layoutSlots(int logicalWidth, int logicalHeight);
 
+// The main window's first rectangle in pixels: 12 from the work area's
+// corner, 1380 x 900 scaled, kept 24 smaller than the work area.
+struct PixelRect {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+PixelRect initialWindowRect(const PixelRect& workArea, double dpiScale);
+
 // Logical units to device pixels, rounding half away from zero.
 int toPixels(double logical, double dpiScale);
 // Device pixels to whole logical units (truncated).

@@ -53,6 +53,27 @@ TEST(Layout, PixelsRoundHalfAwayFromZero)
     EXPECT_EQ(toLogical(1365, 1.5), 910);
 }
 
+TEST(Layout, FirstWindowRectFitsTheWorkArea)
+{
+    struct Case {
+        PixelRect work;
+        double scale;
+        int width, height;
+    };
+    const std::vector<Case> cases = {{{0, 0, 1600, 1000}, 1.0, 1380, 900},
+                                     {{0, 0, 4000, 3000}, 1.5, 2070, 1350},
+                                     {{0, 0, 1600, 1000}, 1.5, 1576, 976},
+                                     {{0, 0, 1280, 800}, 1.0, 1256, 776}};
+    for (const Case& c : cases) {
+        const PixelRect r = initialWindowRect(c.work, c.scale);
+        EXPECT_EQ(r.width, c.width);
+        EXPECT_EQ(r.height, c.height);
+    }
+    const PixelRect shifted = initialWindowRect({100, 40, 1600, 1000}, 1.0);
+    EXPECT_EQ(shifted.left, 112);
+    EXPECT_EQ(shifted.top, 52);
+}
+
 TEST(EnableRules, EachStateEnablesItsControls)
 {
     const std::vector<int> ids = {100, 101, 102, 103, 104, 105, 106, 107, 108, 110, 111, 112, 113, 114,

@@ -118,6 +118,8 @@ void createControls()
             break;
         case Slot::Progress:
             s.progress = child;
+            // A themed bar ignores its colours and draws a light track.
+            SetWindowTheme(child, L"", L"");
             SendMessageW(child, PBM_SETBARCOLOR, 0, RGB(248, 177, 77));
             SendMessageW(child, PBM_SETBKCOLOR, 0, RGB(29, 33, 41));
             break;
@@ -133,12 +135,17 @@ void createControls()
 
 void layoutControls()
 {
+    RECT client{};
+    GetClientRect(ui().main, &client);
+    layoutControls(client.right, client.bottom);
+}
+
+void layoutControls(int clientWidth, int clientHeight)
+{
     WindowState& s = ui();
     if (!s.normalFont)
         return;
-    RECT client{};
-    GetClientRect(s.main, &client);
-    const auto rects = layoutSlots(toLogical(client.right, dpiScale), toLogical(client.bottom, dpiScale));
+    const auto rects = layoutSlots(toLogical(clientWidth, dpiScale), toLogical(clientHeight, dpiScale));
     for (size_t i = 0; i < kControls.size() && i < s.controls.size(); ++i) {
         const LogicalRect& r = rects[static_cast<int>(kControls[i].slot)];
         MoveWindow(s.controls[i], toPixels(r.left, dpiScale), toPixels(r.top, dpiScale), toPixels(r.width, dpiScale),

@@ -121,11 +121,12 @@ HWND startWindow(Running& running, Seams seams, int showCommand)
 
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int width = std::min(toPixels(1380, dpiScale), static_cast<int>(work.right - work.left) - 24);
-    const int height = std::min(toPixels(900, dpiScale), static_cast<int>(work.bottom - work.top) - 24);
+    const PixelRect r = initialWindowRect(
+        {work.left, work.top, static_cast<int>(work.right - work.left), static_cast<int>(work.bottom - work.top)},
+        dpiScale);
     HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, L"TamrelOrvane", kProgramTitle,
-                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, work.left + 12, work.top + 12, width, height,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, r.left, r.top, r.width, r.height, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!window)
         throw std::runtime_error("No se pudo crear la ventana.");
     ShowWindow(window, showCommand);
@@ -180,7 +181,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         PostQuitMessage(0);
         return 0;
     case WM_SIZE:
-        layoutControls();
+        layoutControls(LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_PAINT:
         paintMainWindow(window);

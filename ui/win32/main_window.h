@@ -22,7 +22,9 @@ void endWindow(Running& running);
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void createControls();
+// Places every child for a client area of the given pixel size (by default the current one).
 void layoutControls();
+void layoutControls(int clientWidth, int clientHeight);
 void setBusy(bool busy);
 void refreshViews();
 void showCuts(const Loop& cuts);
