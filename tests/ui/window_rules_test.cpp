@@ -7,6 +7,7 @@
 #include "ui/enable_rules.h"
 #include "ui/layout.h"
 #include "ui/number_format.h"
+#include "ui/playhead_follow.h"
 
 TEST(NumberFormat, FixedAndClockTexts)
 {
@@ -106,4 +107,36 @@ TEST(BeatSnap, MagnetTakesTheNearestBeatAndTheEarlierOnATie)
     EXPECT_EQ(snappedTime(analysis, 10.25, false), 10.25);
     EXPECT_EQ(snappedTime(analysis, 3.0, true), 9.5);
     EXPECT_EQ(snappedTime(Analysis{}, 3.0, true), 3.0);
+}
+
+TEST(PlayheadFollow, JumpsAreBeatsThatDoNotFollowTheLastOne)
+{
+    std::vector<Beat> beats(50);
+    for (size_t i = 0; i < beats.size(); ++i)
+        beats[i].time = 1.0 + 0.5 * static_cast<double>(i);
+    BeatTrack track;
+    EXPECT_FALSE(trackBeat(track, beats, 0.2));  // before the first beat: beat 0, no jump yet
+    EXPECT_EQ(track.lastBeat, 0);
+    track = BeatTrack{};
+    EXPECT_FALSE(trackBeat(track, beats, beats[41].time + 0.1));  // the first beat seen after a start
+    EXPECT_EQ(track.lastBeat, 41);
+    EXPECT_TRUE(trackBeat(track, beats, beats[12].time + 0.01));
+    EXPECT_EQ(track.jumpFrom, 41);
+    EXPECT_EQ(track.jumpTo, 12);
+    EXPECT_FALSE(trackBeat(track, beats, beats[13].time));
+    EXPECT_FALSE(trackBeat(track, beats, beats[13].time + 0.2));  // same beat
+    EXPECT_EQ(track.jumpFrom, 41);
+    EXPECT_EQ(track.lastBeat, 13);
+    EXPECT_FALSE(trackBeat(track, {}, 3.0));
+}
+
+TEST(PlayheadFollow, ZoomedWindowKeepsThePlayheadInSight)
+{
+    EXPECT_EQ(followPlayhead(10, 20, 15, 100), 10);   // inside
+    EXPECT_EQ(followPlayhead(10, 20, 28, 100), 10);   // at 90 %
+    EXPECT_EQ(followPlayhead(10, 20, 29.5, 100), 25.5);
+    EXPECT_EQ(followPlayhead(10, 20, 5, 100), 1);     // before the window
+    EXPECT_EQ(followPlayhead(10, 20, 99, 100), 80);   // limited to the song
+    EXPECT_EQ(followPlayhead(0, 100, 99, 100), 0);    // not zoomed
+    EXPECT_EQ(followPlayhead(3, 0, 50, 100), 3);
 }

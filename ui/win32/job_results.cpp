@@ -14,6 +14,7 @@
 #include "base/cancel.h"
 #include "playback/playback_control.h"
 #include "ui/number_format.h"
+#include "ui/playhead_follow.h"
 #include "ui/win32/main_window.h"
 
 namespace {
@@ -112,21 +113,12 @@ void onPlaybackTimer()
         return;
     }
     s.view.playhead = playback.position.load();
-    const auto& beats = s.song.analysis.beats;
-    if (!beats.empty()) {
-        int32_t i = 0;
-        for (size_t k = 0; k < beats.size() && beats[k].time <= s.view.playhead; ++k)
-            i = static_cast<int32_t>(k);
-        if (i != s.lastBeat && s.lastBeat >= 0 && i != s.lastBeat + 1) {
-            s.jumpFrom = s.lastBeat;
-            s.jumpTo = i;
-            s.jumpTick = GetTickCount64();
-        }
-        s.lastBeat = i;
-    }
-    const double duration = songDuration(s.song);
-    if (s.visibleSpan > 0 && s.visibleSpan < duration &&
-        (s.view.playhead < s.viewStart || s.view.playhead > s.viewStart + 0.9 * s.visibleSpan))
-        s.viewStart = std::clamp(s.view.playhead - 0.2 * s.visibleSpan, 0.0, std::max(0.0, duration - s.visibleSpan));
+    BeatTrack track{s.lastBeat, s.jumpFrom, s.jumpTo};
+    if (trackBeat(track, s.song.analysis.beats, s.view.playhead))
+        s.jumpTick = GetTickCount64();
+    s.lastBeat = track.lastBeat;
+    s.jumpFrom = track.jumpFrom;
+    s.jumpTo = track.jumpTo;
+    s.viewStart = followPlayhead(s.viewStart, s.visibleSpan, s.view.playhead, songDuration(s.song));
     refreshViews();
 }
