@@ -226,6 +226,28 @@ TEST_F(WindowTest, BadRepetitionsStopExportAndJoinTestAndAGoodExportMatchesTheDi
         ++compared;
     }
     EXPECT_EQ(compared, 8u);
+
+    // With good fields the join test plays.
+    command(kIdJoinTest);
+    EXPECT_TRUE(player().state.playing.load());
+    EXPECT_EQ(status(), L"Prueba de las tres uniones del montaje");
+    command(kIdStop);
+}
+
+TEST_F(WindowTest, AFileThatIsNotAudioFailsWithABoxAndLeavesNoSong)
+{
+    const std::filesystem::path notAudio = scratch / "nota.mp3";
+    {
+        std::ofstream file(notAudio, std::ios::binary);
+        file << "esto no es audio";
+    }
+    drop(notAudio);
+    ASSERT_TRUE(pumpUntil([] { return !ui().view.busy; }));
+    EXPECT_TRUE(ui().song.audio.empty());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(status(), boxes[0]);
+    EXPECT_FALSE(IsWindowEnabled(control(kIdPlay)));
+    EXPECT_FALSE(IsWindowEnabled(control(kIdExport)));
 }
 
 TEST_F(WindowTest, CancelledLoadLeavesNoSongAndNoBox)
