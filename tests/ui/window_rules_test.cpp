@@ -8,6 +8,7 @@
 #include "ui/layout.h"
 #include "ui/number_format.h"
 #include "ui/playhead_follow.h"
+#include "ui/segment_layout.h"
 
 TEST(NumberFormat, FixedAndClockTexts)
 {
@@ -139,4 +140,18 @@ TEST(PlayheadFollow, ZoomedWindowKeepsThePlayheadInSight)
     EXPECT_EQ(followPlayhead(10, 20, 99, 100), 80);   // limited to the song
     EXPECT_EQ(followPlayhead(0, 100, 99, 100), 0);    // not zoomed
     EXPECT_EQ(followPlayhead(3, 0, 50, 100), 3);
+}
+
+TEST(SegmentDigits, ClockTextAdvancesByDigitWidthPlusFourAndEightForMarks)
+{
+    const auto glyphs = segmentLayout(u"01:05.250", 18);
+    ASSERT_EQ(glyphs.size(), 9u);
+    EXPECT_EQ(glyphs[1].x, 22);  // the second digit
+    EXPECT_EQ(glyphs[2].character, u':');
+    EXPECT_EQ(glyphs[2].x, 44);  // its dots at x + 45
+    EXPECT_EQ(glyphs[3].x, 52);  // the third digit
+    EXPECT_EQ(segmentLayout(u"1 BPM2", 21).size(), 2u);  // others are skipped without advancing
+    EXPECT_EQ(segmentLayout(u"1 BPM2", 21)[1].x, 25);
+    EXPECT_EQ(segmentMask(u'8'), 0x7Fu);
+    EXPECT_EQ(segmentMask(u'1'), 0x06u);
 }

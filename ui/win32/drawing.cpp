@@ -1,5 +1,7 @@
 #include "ui/win32/drawing.h"
 
+#include "ui/segment_layout.h"
+
 using Gdiplus::DashStyleDot;
 using Gdiplus::FillModeAlternate;
 using Gdiplus::GpPen;
@@ -95,33 +97,29 @@ void fillPolygon(Graphics* g, Argb argb, const PointF* points, int count)
 
 void drawSegmentText(Graphics* g, std::u16string_view text, float x, float y, float dw, float dh, Argb colour)
 {
-    static constexpr unsigned char kMasks[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
     constexpr float t = 2.4f;
     constexpr Argb unlit = 0xFF1C222A;
-    float px = x;
-    for (char16_t c : text) {
-        if (c >= u'0' && c <= u'9') {
-            const unsigned mask = kMasks[c - u'0'];
+    for (const SegmentGlyph& glyph : segmentLayout(text, dw)) {
+        const float px = x + glyph.x;
+        if (glyph.character == u'.') {
+            fillRect(g, colour, px + 1, y + dh - t, t, t);
+        } else if (glyph.character == u':') {
+            fillRect(g, colour, px + 1, y + 0.28f * dh, t, t);
+            fillRect(g, colour, px + 1, y + 0.72f * dh, t, t);
+        } else {
+            const unsigned mask = segmentMask(glyph.character);
             const float half = dh / 2;
             const float seg[7][4] = {
-                {px + 3, y, dw - 6, t},                     // top
-                {px + dw - t, y + 3, t, half - 5},          // upper right
-                {px + dw - t, y + half + 2, t, half - 5},   // lower right
-                {px + 3, y + dh - t, dw - 6, t},            // bottom
-                {px, y + half + 2, t, half - 5},            // lower left
-                {px, y + 3, t, half - 5},                   // upper left
-                {px + 3, y + half - 1.2f, dw - 6, t},       // middle
+                {px + 3, y, dw - 6, t},                    // top
+                {px + dw - t, y + 3, t, half - 5},         // upper right
+                {px + dw - t, y + half + 2, t, half - 5},  // lower right
+                {px + 3, y + dh - t, dw - 6, t},           // bottom
+                {px, y + half + 2, t, half - 5},           // lower left
+                {px, y + 3, t, half - 5},                  // upper left
+                {px + 3, y + half - 1.2f, dw - 6, t},      // middle
             };
             for (int s = 0; s < 7; ++s)
                 fillRect(g, (mask >> s) & 1 ? colour : unlit, seg[s][0], seg[s][1], seg[s][2], seg[s][3]);
-            px += dw + 4;
-        } else if (c == u'.') {
-            fillRect(g, colour, px + 1, y + dh - t, t, t);
-            px += 8;
-        } else if (c == u':') {
-            fillRect(g, colour, px + 1, y + 0.28f * dh, t, t);
-            fillRect(g, colour, px + 1, y + 0.72f * dh, t, t);
-            px += 8;
         }
     }
 }
