@@ -22,6 +22,7 @@ void shutdown(Running& running)
 {
     // No job may still write into the work folder when it goes.
     stopJob(running.jobs);
-    // Playback stops here once the window can start it.
+    double playhead = 0.0;
+    stopPlayback(running.player, playhead);
     removeWorkFolder(running.folders.workFolder);
 }

@@ -4,10 +4,12 @@
 
 #include "app/jobs.h"
 #include "app/settings.h"
+#include "playback/playback_control.h"
 
 struct Running {
     Folders folders;
     Jobs jobs;
+    Player player;  // stopped before it goes
 };
 
 // The common shutdown, in its order: a running job is cancelled and joined,

@@ -1,0 +1,91 @@
+// The keyboard hook: the message loop shows it every message first.
+#include <cwchar>
+
+#include "ui/beat_snap.h"
+#include "ui/number_format.h"
+#include "ui/win32/commands.h"
+#include "ui/win32/main_window.h"
+
+namespace {
+
+bool focusInField()
+{
+    wchar_t name[16] = {};
+    HWND focus = GetFocus();
+    return focus && GetClassNameW(focus, name, 16) > 0 && _wcsicmp(name, L"Edit") == 0;
+}
+
+void markCut(int field)
+{
+    WindowState& s = ui();
+    const double t = snappedTime(s.song.analysis, s.view.playhead, s.magnet);
+    setFieldText(field, toWide(formatFixed(t, 6)));
+    refreshViews();
+}
+
+void seekToStart()
+{
+    WindowState& s = ui();
+    PlaybackInputs inputs;
+    inputs.audio = &s.song.audio;
+    inputs.analysis = &s.song.analysis;
+    inputs.start = fieldText(kIdFieldA);
+    inputs.end = fieldText(kIdFieldB);
+    inputs.outro = fieldText(kIdFieldO);
+    inputs.fadeMillis = fieldText(kIdCrossfade);
+    const StartOutcome outcome = seek(player(), inputs, s.view, 0.0);
+    if (outcome.started)
+        SetTimer(s.main, kPlaybackTimer, kPlaybackTimerMs, nullptr);
+    else if (!outcome.status.empty())
+        setStatus(toWide(outcome.status));
+    refreshViews();
+}
+
+} // namespace
+
+bool keyboardHook(const MSG& message)
+{
+    if (message.message != WM_KEYDOWN || !ui().main)
+        return false;
+    const bool inField = focusInField();
+    if (GetKeyState(VK_CONTROL) < 0) {
+        if (message.wParam == 'O') {
+            runCommand(kIdOpenAudio);
+            return true;
+        }
+        if (message.wParam == 'S') {
+            runCommand(kIdSaveSession);
+            return true;
+        }
+    }
+    if (inField)
+        return false;
+    switch (message.wParam) {
+    case VK_ESCAPE:
+        stopPlaybackAndRefresh();
+        return true;
+    case VK_SPACE:
+        runCommand(kIdPlay);
+        return true;
+    case VK_HOME:
+        seekToStart();
+        return true;
+    case VK_LEFT:
+        runCommand(kIdBeatBack);
+        return true;
+    case VK_RIGHT:
+        runCommand(kIdBeatForward);
+        return true;
+    case 'A':
+        markCut(kIdFieldA);
+        return true;
+    case 'B':
+        markCut(kIdFieldB);
+        return true;
+    case 'O':
+        markCut(kIdFieldO);
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,242 @@
+// Start-up, the message loop and the main window procedure.
+#include "ui/win32/main_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <cmath>
+#include <stdexcept>
+
+#include "base/audio_constants.h"
+#include "base/cancel.h"
+#include "ui/layout.h"
+#include "ui/win32/commands.h"
+#include "ui/win32/drawing.h"
+#include "ui/win32/paint.h"
+#include "analysis/model_identity.h"
+#include "analysis/neural_engine.h"
+
+namespace {
+
+WindowState state;
+Running* noRunning = nullptr;
+ULONG_PTR gdiplusToken = 0;
+
+LRESULT onCommand(WPARAM wParam)
+{
+    WindowState& s = ui();
+    const int id = LOWORD(wParam);
+    const int code = HIWORD(wParam);
+    // Code 1 is also the list's selection change.
+    if (code == 0 || code == 1) {
+        if (id == kIdZoomOut)
+            zoomTimeline(1.5);
+        else if (id == kIdZoomIn)
+            zoomTimeline(2.0 / 3.0);
+        else if (id == kIdMagnet) {
+            s.magnet = !s.magnet;
+            refreshViews();
+        } else
+            runCommand(id);
+    } else if (code == EN_CHANGE) {
+        if (!s.settingFields && (id == kIdFieldA || id == kIdFieldB || id == kIdFieldO))
+            SendMessageW(control(kIdList), LB_SETCURSEL, 0, 0);
+        refreshViews();
+    }
+    return 0;
+}
+
+void onDropFiles(HDROP drop)
+{
+    std::wstring name(32768, L'\0');
+    const UINT length = DragQueryFileW(drop, 0, name.data(), static_cast<UINT>(name.size()));
+    DragFinish(drop);
+    if (length == 0 || ui().view.busy)
+        return;
+    name.resize(length);
+    ui().restoreSessionCuts = false;
+    openSong(std::filesystem::path(name));
+}
+
+void onClose()
+{
+    WindowState& s = ui();
+    if (!s.view.busy) {
+        DestroyWindow(s.main);
+        return;
+    }
+    s.closePending = true;
+    cancelFlag.exchange(true);
+    setStatus(L"Terminando la ventana de an\u00E1lisis antes de cerrar\u2026");
+}
+
+void registerClass(const wchar_t* name, UINT style, WNDPROC procedure, LPCWSTR cursor, HICON icon)
+{
+    WNDCLASSW wc{};
+    wc.style = style;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, cursor);
+    wc.hIcon = icon;
+    wc.lpszClassName = name;
+    RegisterClassW(&wc);
+}
+
+} // namespace
+
+WindowState& ui()
+{
+    return state;
+}
+
+double songDuration(const Song& song)
+{
+    return static_cast<double>(song.audio.size()) * 0.5 / kSongFrameRate;
+}
+
+bool audioLoaded()
+{
+    return !ui().song.audio.empty();
+}
+
+Player& player()
+{
+    return ui().running->player;
+}
+
+HWND startWindow(Running& running, Seams seams, int showCommand)
+{
+    state = WindowState{};
+    state.running = &running;
+    state.seams = std::move(seams);
+    INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&common);
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
+    dpiScale = GetDpiForSystem() / 96.0;
+    // Read once: the model file only changes while the program is closed.
+    state.idleModelLine = toWide(modelTexts(installedModelKind(installFolder() / kModelFileName)).idleModelLine);
+
+    registerClass(L"TamrelWave", 0, timelineProc, IDC_CROSS, nullptr);
+    registerClass(L"TamrelGraph", CS_DBLCLKS, mapProc, IDC_CROSS, nullptr);
+    registerClass(L"TamrelOrvane", CS_DBLCLKS, mainWindowProc, IDC_ARROW,
+                  LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
+
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const PixelRect r = initialWindowRect(
+        {work.left, work.top, static_cast<int>(work.right - work.left), static_cast<int>(work.bottom - work.top)},
+        dpiScale);
+    HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, L"TamrelOrvane", kProgramTitle,
+                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, r.left, r.top, r.width, r.height, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!window)
+        throw std::runtime_error("No se pudo crear la ventana.");
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    return window;
+}
+
+void runMessageLoop()
+{
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (keyboardHook(message))
+            continue;
+        if (ui().main && IsDialogMessageW(ui().main, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void endWindow(Running& running)
+{
+    // The job and the audio thread end before GDI+ goes, and GDI+ before COM.
+    shutdown(running);
+    WindowState& s = ui();
+    for (HGDIOBJ object : {static_cast<HGDIOBJ>(s.normalFont), static_cast<HGDIOBJ>(s.smallFont),
+                           static_cast<HGDIOBJ>(s.staticBrush), static_cast<HGDIOBJ>(s.fieldBrush)})
+        if (object)
+            DeleteObject(object);
+    s = WindowState{};
+    s.running = noRunning;
+    for (const wchar_t* name : {L"TamrelOrvane", L"TamrelGraph", L"TamrelWave"})
+        UnregisterClassW(name, GetModuleHandleW(nullptr));
+    if (gdiplusToken) {
+        Gdiplus::GdiplusShutdown(gdiplusToken);
+        gdiplusToken = 0;
+    }
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WindowState& s = ui();
+    switch (message) {
+    case WM_CREATE:
+        s.main = window;
+        s.running->jobs.mainWindow = reinterpret_cast<platform::WindowHandle>(window);
+        createControls();
+        return 0;
+    case WM_DESTROY:
+        stopPlayback(player(), s.view.playhead);
+        KillTimer(window, kPlaybackTimer);
+        PostQuitMessage(0);
+        return 0;
+    case WM_SIZE:
+        layoutControls(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_PAINT:
+        paintMainWindow(window);
+        return 0;
+    case WM_CLOSE:
+        onClose();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize.x = toPixels(1120, dpiScale);
+        info->ptMinTrackSize.y = toPixels(790, dpiScale);
+        return 0;
+    }
+    case WM_MEASUREITEM:
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(toPixels(44, dpiScale));
+        return 1;
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlID == kIdList)
+            paintListEntry(*item);
+        else
+            paintButton(*item);
+        return 1;
+    }
+    case WM_COMMAND:
+        return onCommand(wParam);
+    case WM_TIMER:
+        if (wParam == kPlaybackTimer)
+            onPlaybackTimer();
+        return 0;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        SetBkColor(reinterpret_cast<HDC>(wParam), RGB(29, 33, 41));
+        SetTextColor(reinterpret_cast<HDC>(wParam), RGB(226, 231, 242));
+        return reinterpret_cast<LRESULT>(s.fieldBrush);
+    case WM_CTLCOLORSTATIC:
+        SetBkColor(reinterpret_cast<HDC>(wParam), RGB(15, 17, 22));
+        SetTextColor(reinterpret_cast<HDC>(wParam), RGB(128, 140, 158));
+        return reinterpret_cast<LRESULT>(s.staticBrush);
+    case WM_DROPFILES:
+        onDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_APP + 1:
+        adoptResult(reinterpret_cast<void*>(lParam));
+        return 0;
+    case WM_APP + 2:
+        showProgress(reinterpret_cast<void*>(lParam));
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,42 @@
+// The main window: start-up, the message loop, and what the window does on
+// its own (layout, enable rules, job results, the playback timer).
+#pragma once
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+
+#include "analysis/analysis_model.h"
+#include "app/running.h"
+#include "ui/win32/window_state.h"
+
+inline constexpr const wchar_t* kProgramTitle = L"Tamrel Orvane";
+
+// Common controls, GDI+, the three classes and the main window, shown.
+// Throws "No se pudo crear la ventana." when the window cannot be made.
+HWND startWindow(Running& running, Seams seams, int showCommand);
+// Runs until the window is gone; returns when GetMessageW ends.
+void runMessageLoop();
+// After the message loop: the common shutdown, then GDI+.
+void endWindow(Running& running);
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void createControls();
+// Places every child for a client area of the given pixel size (by default the current one).
+void layoutControls();
+void layoutControls(int clientWidth, int clientHeight);
+void setBusy(bool busy);
+void refreshViews();
+void showCuts(const Loop& cuts);
+void setStatus(const std::wstring& text);
+void adoptResult(void* payload);
+void showProgress(void* payload);
+void onPlaybackTimer();
+
+// Field texts and the controls by id.
+HWND control(int id);
+std::wstring windowText(HWND window);
+std::u16string fieldText(int id);
+void setFieldText(int id, const std::wstring& text);
+std::wstring toWide(std::u16string_view text);
+std::wstring toWide(const std::string& utf8);

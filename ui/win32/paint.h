@@ -1,0 +1,10 @@
+// Painting of the main window's client area, its owner-drawn children and
+// its two views.
+#pragma once
+#include <windows.h>
+
+void paintMainWindow(HWND window);
+void paintListEntry(const DRAWITEMSTRUCT& item);
+void paintButton(const DRAWITEMSTRUCT& item);
+LRESULT CALLBACK timelineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK mapProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
