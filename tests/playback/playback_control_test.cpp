@@ -60,6 +60,9 @@ TEST(PlaybackControl, EachModeStartsWithItsLabel)
         {PlaybackMode::JoinTest, "Prueba de las tres uniones del montaje"},
     };
     Bench b;
+    // The device holds still early, so no mode can play to its end before
+    // the check: the 2 s song lasts only milliseconds on the virtual clock.
+    b.stallAt = 1000;
     for (const Case& c : cases) {
         const StartOutcome outcome = b.start(c.mode, 0.5);
         EXPECT_TRUE(outcome.started);
