@@ -289,7 +289,7 @@ TEST(ExportJob, ExportsWhatWasChosenWhenItWasLaunched)
     Window window;
     const fs::path song = copyOfDemo(window.root.path, "cancion.wav");
     const Outcome loaded = window.load(song);
-    ASSERT_TRUE(loaded.result->loaded);
+    ASSERT_TRUE(loaded.result->loaded) << utf16ToUtf8(loaded.result->error);
     const Analysis& analysis = loaded.result->analysis;
     ASSERT_FALSE(analysis.loops.empty());
 
