@@ -15,8 +15,6 @@
 #include "session/session_file.h"
 #include "ui/win32/main_window.h"
 
-namespace {
-
 PlaybackInputs playbackInputs()
 {
     WindowState& s = ui();
@@ -29,6 +27,8 @@ PlaybackInputs playbackInputs()
     inputs.fadeMillis = fieldText(kIdCrossfade);
     return inputs;
 }
+
+namespace {
 
 void applyStart(const StartOutcome& outcome)
 {

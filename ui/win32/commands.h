@@ -5,9 +5,13 @@
 
 #include <filesystem>
 
+#include "playback/playback_control.h"
+
 void runCommand(int id);
 // True when the hook consumed the message.
 bool keyboardHook(const MSG& message);
 void openSong(const std::filesystem::path& path);
 void stopPlaybackAndRefresh();
 void zoomTimeline(double factor);
+// The song and the cut fields as playback takes them.
+PlaybackInputs playbackInputs();

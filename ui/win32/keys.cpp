@@ -26,14 +26,7 @@ void markCut(int field)
 void seekToStart()
 {
     WindowState& s = ui();
-    PlaybackInputs inputs;
-    inputs.audio = &s.song.audio;
-    inputs.analysis = &s.song.analysis;
-    inputs.start = fieldText(kIdFieldA);
-    inputs.end = fieldText(kIdFieldB);
-    inputs.outro = fieldText(kIdFieldO);
-    inputs.fadeMillis = fieldText(kIdCrossfade);
-    const StartOutcome outcome = seek(player(), inputs, s.view, 0.0);
+    const StartOutcome outcome = seek(player(), playbackInputs(), s.view, 0.0);
     if (outcome.started)
         SetTimer(s.main, kPlaybackTimer, kPlaybackTimerMs, nullptr);
     else if (!outcome.status.empty())
