@@ -1,10 +1,12 @@
 #include "ui/number_format.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <locale>
-#include <sstream>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -15,15 +17,43 @@ std::u16string widen(const std::string& ascii)
 
 } // namespace
 
+// Exact halves round away from zero, as people round and as the window has
+// always shown them (16.25 s reads 16.3 s); everything else is the correctly
+// rounded value. A double is a tie only when its exact decimal expansion ends
+// in a 5 one place past the last decimal, and the 40 digits after that place
+// show any value near a tie that is not one.
 std::u16string formatFixed(double x, int decimals)
 {
-    // The classic locale: the user's locale never turns the point into a comma.
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out.setf(std::ios::fixed, std::ios::floatfield);
-    out.precision(decimals);
-    out << x;
-    return widen(out.str());
+    decimals = std::clamp(decimals, 0, 20);
+    if (!std::isfinite(x))
+        return widen(std::isnan(x) ? "nan" : (x < 0 ? "-inf" : "inf"));
+    char wide[400];
+    const auto exact = std::to_chars(wide, wide + sizeof wide, x, std::chars_format::fixed, decimals + 41);
+    const std::string_view expansion(wide, static_cast<size_t>(exact.ptr - wide));
+    const std::string_view past = expansion.substr(expansion.find('.') + 1 + static_cast<size_t>(decimals));
+    const bool tie = past.front() == '5' && past.find_first_not_of('0', 1) == std::string_view::npos;
+
+    char text[400];
+    const auto end = std::to_chars(text, text + sizeof text, x, std::chars_format::fixed, decimals).ptr;
+    std::string rounded(text, end);
+    // The correctly rounded tie went to the even neighbour; step to the one away from zero.
+    const std::string_view kept = expansion.substr(0, rounded.size());
+    if (tie && rounded == kept) {
+        size_t i = rounded.size();
+        while (i > 0) {
+            char& digit = rounded[--i];
+            if (digit == '.' || digit == '-')
+                continue;
+            if (digit != '9') {
+                ++digit;
+                break;
+            }
+            digit = '0';
+            if (i == 0 || (i == 1 && rounded[0] == '-'))
+                rounded.insert(i, 1, '1');
+        }
+    }
+    return widen(rounded);
 }
 
 std::u16string formatClock(double seconds)

@@ -1,6 +1,7 @@
 // The window's pure rules: number formats, layout, enable rules, the magnet.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "ui/beat_snap.h"
@@ -17,6 +18,13 @@ TEST(NumberFormat, FixedAndClockTexts)
     EXPECT_EQ(formatFixed(10, 6), u"10.000000");
     EXPECT_EQ(formatFixed(-2.5, 3), u"-2.500");
     EXPECT_EQ(formatFixed(1234567.0, 0), u"1234567");
+    // Exact halves round away from zero; values just off a half round to nearest.
+    const std::vector<std::tuple<double, int, std::u16string>> halves = {
+        {16.25, 1, u"16.3"}, {0.125, 2, u"0.13"}, {-0.125, 2, u"-0.13"}, {2.5, 0, u"3"},
+        {99.5, 0, u"100"},   {-99.5, 0, u"-100"}, {9.995, 2, u"9.99"}, {2.675, 2, u"2.67"},
+        {0.375, 2, u"0.38"}, {1e20, 2, u"100000000000000000000.00"}, {12.5, 2, u"12.50"}};
+    for (const auto& [x, decimals, text] : halves)
+        EXPECT_EQ(formatFixed(x, decimals), text) << x;
     EXPECT_EQ(formatClock(65.25), u"01:05.250");
     EXPECT_EQ(formatClock(6000), u"100:00.000");
     EXPECT_EQ(formatClock(0), u"00:00.000");
