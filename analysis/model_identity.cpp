@@ -16,6 +16,7 @@ const ModelTexts kTrainedTexts = {
     "Preparando espectrograma para el modelo entrenado",
     "Cargando Beat This! \xC2\xB7 CPU local",
     "Modelo entrenado incluido",
+    "Beat This!  /  CPU local",
 };
 
 const ModelTexts kStandInTexts = {
@@ -26,6 +27,7 @@ const ModelTexts kStandInTexts = {
     "Preparando espectrograma para el rastreador de reserva",
     "Cargando rastreador de reserva \xC2\xB7 CPU local",
     "Rastreador de reserva incluido",
+    "Rastreador de reserva  /  CPU local",
 };
 
 // How far into the file the metadata is looked for: the stand-in writes it

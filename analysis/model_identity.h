@@ -19,6 +19,7 @@ struct ModelTexts {
     const char* preparing;       // progress 6
     const char* loading;         // progress 12
     const char* idleModelLine;   // the header's model line before any song
+    const char* mapCaption;      // the connection map's caption
 };
 
 const ModelTexts& modelTexts(BeatModelKind kind);

@@ -73,10 +73,11 @@ TEST(ModelIdentity, TextsOfTheTrainedModelStayItsOwn)
     EXPECT_STREQ(trained.preparing, "Preparando espectrograma para el modelo entrenado");
     EXPECT_STREQ(trained.loading, "Cargando Beat This! \xC2\xB7 CPU local");
     EXPECT_STREQ(trained.idleModelLine, "Modelo entrenado incluido");
+    EXPECT_STREQ(trained.mapCaption, "Beat This!  /  CPU local");
     const ModelTexts& standIn = modelTexts(BeatModelKind::StandIn);
     EXPECT_STREQ(standIn.engineTag, kEngineStandIn);
     for (const char* text : {standIn.engineTag, standIn.cacheTag, standIn.reportEngine, standIn.preparing, standIn.loading,
-                             standIn.idleModelLine}) {
+                             standIn.idleModelLine, standIn.mapCaption}) {
         const std::string s = text;
         EXPECT_EQ(s.find("Beat This"), std::string::npos) << s;
         EXPECT_EQ(s.find("entrenado"), std::string::npos) << s;
