@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "ui/pixel_lines.h"
 #include "ui/ring_geometry.h"
 #include "ui/timeline_geometry.h"
 #include "ui/waveform_peaks.h"
@@ -152,4 +153,38 @@ TEST(WaveformPeaks, ColumnsReadTheLoudestSampleOfTheirFrames)
     EXPECT_FLOAT_EQ(columnPeak(stereo, peaks, 0, frames).left, 0.9f);
     EXPECT_TRUE(buildPeaks({}).levels.empty());
     EXPECT_EQ(columnPeak({}, PeakPyramid{}, 0, 100).left, 0.0f);
+}
+
+TEST(PixelLines, LinesAndRectanglesBlendInsideTheImageOnly)
+{
+    const uint32_t ground = 0xFF14181F;
+    std::vector<uint32_t> pixels(20 * 8, ground);
+    const PixelImage image{pixels.data(), 20, 8};
+    auto at = [&](int x, int y) { return pixels[static_cast<size_t>(y * 20 + x)]; };
+    blendVerticalLine(image, 1.0, 3, 1, 4, 1.0, 0x7E54CCC1);
+    for (int y = 0; y < 8; ++y)
+        EXPECT_EQ(at(3, y), y >= 1 && y < 4 ? 0xFF34716Fu : ground) << y;
+    EXPECT_EQ(at(2, 2), ground);
+    EXPECT_EQ(at(4, 2), ground);
+    // A silent column still shows one pixel; at 1.5 a unit line is two pixels wide.
+    blendVerticalLine(image, 1.0, 6, 5, 5, 1.0, 0xFFFFFFFF);
+    EXPECT_EQ(at(6, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(at(6, 4), ground);
+    blendVerticalLine(image, 1.5, 10, 0, 2, 1.0, 0xFF000001);
+    EXPECT_EQ(at(14, 1), 0xFF000001u);
+    EXPECT_EQ(at(15, 1), 0xFF000001u);
+    EXPECT_EQ(at(13, 1), ground);
+    EXPECT_EQ(at(16, 1), ground);
+    // Off the image, huge or not a number: nothing is written.
+    const std::vector<uint32_t> before = pixels;
+    blendVerticalLine(image, 1.0, -5, 0, 8, 1.0, 0xFF00FF00);
+    blendVerticalLine(image, 1.0, 1e300, -1e300, 1e300, 1.0, 0xFF00FF00);
+    blendVerticalLine(image, 1.0, std::nan(""), 0, 8, 1.0, 0xFF00FF00);
+    blendRect(image, 1.0, 30, 0, 5, 5, 0xFF00FF00);
+    EXPECT_EQ(pixels, before);
+    // A rectangle reaching past the edge is cut there.
+    blendRect(image, 1.0, 17, 6, 10, 10, 0xFF00FF00);
+    EXPECT_EQ(at(19, 7), 0xFF00FF00u);
+    EXPECT_EQ(at(16, 7), ground);
+    EXPECT_EQ(at(19, 5), ground);
 }
