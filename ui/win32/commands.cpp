@@ -13,6 +13,7 @@
 #include "base/utf.h"
 #include "playback/beat_walk.h"
 #include "session/session_file.h"
+#include "ui/timeline_geometry.h"
 #include "ui/win32/main_window.h"
 
 PlaybackInputs playbackInputs()
@@ -273,13 +274,21 @@ void openSong(const std::filesystem::path& path)
 void zoomTimeline(double factor)
 {
     WindowState& s = ui();
-    const double duration = songDuration(s.song);
-    if (duration <= 0)
+    if (!audioLoaded())
         return;
-    const double span = s.visibleSpan > 0 ? s.visibleSpan : duration;
-    const double centre = s.viewStart + span / 2;
-    const double next = std::clamp(span * factor, std::min(2.0, duration), duration);
-    s.visibleSpan = next;
-    s.viewStart = std::clamp(centre - next / 2, 0.0, std::max(0.0, duration - next));
+    const TimelineView next = zoomedView(TimelineView{s.viewStart, s.visibleSpan, songDuration(s.song), 0}, factor, 0.5);
+    s.visibleSpan = next.visibleSpan;
+    s.viewStart = next.viewStart;
+    refreshViews();
+}
+
+void seekTo(double t)
+{
+    WindowState& s = ui();
+    const StartOutcome outcome = seek(player(), playbackInputs(), s.view, t);
+    if (outcome.started)
+        SetTimer(s.main, kPlaybackTimer, kPlaybackTimerMs, nullptr);
+    else if (!outcome.status.empty())
+        setStatus(toWide(outcome.status));
     refreshViews();
 }

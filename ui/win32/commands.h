@@ -12,6 +12,9 @@ void runCommand(int id);
 bool keyboardHook(const MSG& message);
 void openSong(const std::filesystem::path& path);
 void stopPlaybackAndRefresh();
+// Widens the timeline by factor (below 1 narrows) around the middle of its window.
 void zoomTimeline(double factor);
+// Moves the playhead to t, restarting a running playback there.
+void seekTo(double t);
 // The song and the cut fields as playback takes them.
 PlaybackInputs playbackInputs();

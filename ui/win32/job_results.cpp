@@ -24,6 +24,8 @@ void adoptSong(Result& result)
     WindowState& s = ui();
     s.song.audio.swap(result.audio);
     s.song.analysis = std::move(result.analysis);
+    s.peaks = buildPeaks(s.song.audio);
+    ++s.songGeneration;
     const double duration = songDuration(s.song);
     s.view.playhead = 0.0;
     s.viewStart = 0.0;
@@ -70,6 +72,8 @@ void adoptResult(void* payload)
         adoptSong(*result);
     } else if (wasLoad) {
         s.song = Song{};
+        s.peaks = PeakPyramid{};
+        ++s.songGeneration;
         s.restoreSessionCuts = false;
     }
     setBusy(false);

@@ -23,17 +23,6 @@ void markCut(int field)
     refreshViews();
 }
 
-void seekToStart()
-{
-    WindowState& s = ui();
-    const StartOutcome outcome = seek(player(), playbackInputs(), s.view, 0.0);
-    if (outcome.started)
-        SetTimer(s.main, kPlaybackTimer, kPlaybackTimerMs, nullptr);
-    else if (!outcome.status.empty())
-        setStatus(toWide(outcome.status));
-    refreshViews();
-}
-
 } // namespace
 
 bool keyboardHook(const MSG& message)
@@ -61,7 +50,7 @@ bool keyboardHook(const MSG& message)
         runCommand(kIdPlay);
         return true;
     case VK_HOME:
-        seekToStart();
+        seekTo(0.0);
         return true;
     case VK_LEFT:
         runCommand(kIdBeatBack);

@@ -69,16 +69,16 @@ void paintPanel(Graphics* g, float W, float H)
 
 } // namespace
 
-void paintMainWindow(HWND window)
+void paintMainWindow(HWND window, HDC target)
 {
     PaintBuffer buffer;
-    openPaintBuffer(buffer, window, true);
+    openPaintBuffer(buffer, window, true, target);
     Graphics* g = buffer.graphics;
     const float W = static_cast<float>(toLogical(buffer.width, dpiScale));
     const float H = static_cast<float>(toLogical(buffer.height, dpiScale));
     fillRect(g, 0xFF0F1116, 0, 0, W, H);
     fillRect(g, 0xFF161920, 0, 0, W, 49);
-    fillRect(g, 0xFF13161C, W - 296, 124, 296, H - 164);
+    fillRect(g, 0xFF13161C, W - 296, 124, 296, H - 164);  // K - 12 with K = W - 284
     paintHeader(g, W);
     paintPanel(g, W, H);
     queueText(L"TIMELINE  /  BEATS + COMPASES", 19, H - 268, 400, 20, 9, Muted, true);

@@ -116,7 +116,9 @@ HWND startWindow(Running& running, Seams seams, int showCommand)
     Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
     dpiScale = GetDpiForSystem() / 96.0;
     // Read once: the model file only changes while the program is closed.
-    state.idleModelLine = toWide(modelTexts(installedModelKind(installFolder() / kModelFileName)).idleModelLine);
+    const ModelTexts& texts = modelTexts(installedModelKind(installFolder() / kModelFileName));
+    state.idleModelLine = toWide(texts.idleModelLine);
+    state.mapCaption = toWide(texts.mapCaption);
 
     registerClass(L"TamrelWave", 0, timelineProc, IDC_CROSS, nullptr);
     registerClass(L"TamrelGraph", CS_DBLCLKS, mapProc, IDC_CROSS, nullptr);
@@ -157,7 +159,8 @@ void endWindow(Running& running)
     shutdown(running);
     WindowState& s = ui();
     for (HGDIOBJ object : {static_cast<HGDIOBJ>(s.normalFont), static_cast<HGDIOBJ>(s.smallFont),
-                           static_cast<HGDIOBJ>(s.staticBrush), static_cast<HGDIOBJ>(s.fieldBrush)})
+                           static_cast<HGDIOBJ>(s.staticBrush), static_cast<HGDIOBJ>(s.fieldBrush),
+                           static_cast<HGDIOBJ>(s.mapLayer.bitmap)})
         if (object)
             DeleteObject(object);
     s = WindowState{};
@@ -189,6 +192,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_PAINT:
         paintMainWindow(window);
+        return 0;
+    case WM_PRINTCLIENT:
+        paintMainWindow(window, reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_CLOSE:
         onClose();

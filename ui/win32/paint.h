@@ -3,7 +3,8 @@
 #pragma once
 #include <windows.h>
 
-void paintMainWindow(HWND window);
+// target: the device context of WM_PRINTCLIENT, or null for WM_PAINT.
+void paintMainWindow(HWND window, HDC target = nullptr);
 void paintListEntry(const DRAWITEMSTRUCT& item);
 void paintButton(const DRAWITEMSTRUCT& item);
 LRESULT CALLBACK timelineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

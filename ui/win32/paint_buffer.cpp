@@ -2,16 +2,40 @@
 
 #include <algorithm>
 
-void openPaintBuffer(PaintBuffer& b, HWND window, bool antiAlias)
+namespace {
+
+HBITMAP createPixelBitmap(HDC dc, int width, int height, uint32_t*& bits)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    bits = static_cast<uint32_t*>(pixels);
+    return bitmap;
+}
+
+} // namespace
+
+void openPaintBuffer(PaintBuffer& b, HWND window, bool antiAlias, HDC target, Surface surface)
 {
     b.window = window;
-    b.dc = BeginPaint(window, &b.paint);
+    b.printing = target != nullptr;
+    b.dc = b.printing ? target : BeginPaint(window, &b.paint);
     RECT client{};
     GetClientRect(window, &client);
     b.width = client.right - client.left;
     b.height = client.bottom - client.top;
     b.memory = CreateCompatibleDC(b.dc);
-    b.bitmap = CreateCompatibleBitmap(b.dc, std::max(1, b.width), std::max(1, b.height));
+    if (surface == Surface::Device) {
+        b.bitmap = CreateCompatibleBitmap(b.dc, std::max(1, b.width), std::max(1, b.height));
+    } else {
+        b.bitmap = createPixelBitmap(b.dc, std::max(1, b.width), std::max(1, b.height), b.bits);
+    }
     b.oldBitmap = static_cast<HBITMAP>(SelectObject(b.memory, b.bitmap));
     openBatch(b.texts, b.memory);
     b.graphics = openGraphics(b.memory, antiAlias);
@@ -25,5 +49,6 @@ void closePaintBuffer(PaintBuffer& b)
     SelectObject(b.memory, b.oldBitmap);
     DeleteObject(b.bitmap);
     DeleteDC(b.memory);
-    EndPaint(b.window, &b.paint);
+    if (!b.printing)
+        EndPaint(b.window, &b.paint);
 }

@@ -13,6 +13,8 @@ int px(double logical)
 
 } // namespace
 
+std::vector<TextItem>* recordedTexts = nullptr;
+
 void openBatch(TextBatch& batch, HDC dc)
 {
     batch.dc = dc;
@@ -43,6 +45,8 @@ void flushBatch(TextBatch& batch)
         SelectObject(batch.dc, old);
         DeleteObject(font);
     }
+    if (recordedTexts)
+        recordedTexts->insert(recordedTexts->end(), batch.items.begin(), batch.items.end());
     batch.items.clear();
 }
 

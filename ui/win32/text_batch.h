@@ -31,5 +31,8 @@ void flushBatch(TextBatch& batch);
 // Appends to the current batch; dropped when none is current.
 void queueText(std::wstring_view text, float x, float y, float width, float height, float size, Argb colour,
                bool bold = false, uint8_t alignment = 0);
+// When set, every flushed item is also copied here, so a test can read what
+// a paint wrote.
+extern std::vector<TextItem>* recordedTexts;
 // The box of a text in device pixels.
 RECT textBox(float x, float y, float width, float height);

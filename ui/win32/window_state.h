@@ -13,6 +13,7 @@
 #include "app/running.h"
 #include "app/song.h"
 #include "playback/playback_control.h"
+#include "ui/waveform_peaks.h"
 
 inline constexpr int kIdOpenAudio = 100, kIdOutputFolder = 101, kIdList = 102, kIdFieldA = 103, kIdFieldB = 104,
                      kIdFieldO = 105, kIdCrossfade = 106, kIdRepetitions = 107, kIdJoinTest = 108, kIdStop = 110,
@@ -60,8 +61,20 @@ struct WindowState {
     uint64_t jumpTick = 0;
     int32_t dragField = 0;
     bool dragging = false;
-    // The header's model line before any song: it names the model installed.
-    std::wstring idleModelLine;
+    // The header's model line before any song and the map's caption: they
+    // name the model installed.
+    std::wstring idleModelLine, mapCaption;
+    // Prepared when a song is adopted, so a paint during playback costs little.
+    PeakPyramid peaks;
+    // Counts the songs adopted (and dropped), so drawings kept for one song
+    // are not shown for the next.
+    uint64_t songGeneration = 0;
+    // The map's unchanging part, drawn once per song and size.
+    struct Layer {
+        HBITMAP bitmap = nullptr;
+        int width = 0, height = 0;
+        uint64_t song = 0;
+    } mapLayer;
 };
 
 // The one window's state.

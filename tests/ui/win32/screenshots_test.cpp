@@ -1,7 +1,10 @@
 // Pictures of the window for a person to look at: no song, a song loaded,
-// and playing in INFINITO. Written only when TAMREL_SCREENSHOT_DIR names a
-// folder, as the window test script does.
+// playing in INFINITO with a jump on the map, and a zoomed timeline while B
+// is dragged. Written only when TAMREL_SCREENSHOT_DIR names a folder, as the
+// window test script does.
+#include <algorithm>
 #include <cstdlib>
+#include <string>
 
 #include "ui/win32/drawing.h"
 #include "window_fixture.h"
@@ -33,7 +36,7 @@ void savePng(HWND window, const std::filesystem::path& file)
 
 } // namespace
 
-TEST_F(WindowTest, ScreenshotsOfThreeStates)
+TEST_F(WindowTest, ScreenshotsOfFourStates)
 {
     const char* folder = std::getenv("TAMREL_SCREENSHOT_DIR");
     if (!folder || !*folder)
@@ -53,6 +56,31 @@ TEST_F(WindowTest, ScreenshotsOfThreeStates)
     command(kIdPlay);
     ASSERT_TRUE(player().state.playing.load());
     pumpUntil([] { return false; }, 800);
+    // A jump the walk could take from the playing beat, as the timer marks it.
+    const Analysis& analysis = ui().song.analysis;
+    ASSERT_FALSE(analysis.connections.empty());
+    const Connection& jump = analysis.connections[analysis.connections.size() / 2];
+    ui().hoveredBeat = jump.from;
+    ui().jumpFrom = jump.from;
+    ui().jumpTo = jump.to;
+    ui().jumpTick = GetTickCount64();
     savePng(window, out / "3-reproduciendo-infinito.png");
     command(kIdStop);
+    ui().hoveredBeat = -1;
+
+    for (int i = 0; i < 3; ++i)
+        command(kIdZoomIn);
+    ui().viewStart = std::max(0.0, std::stod(windowText(control(kIdFieldB))) - ui().visibleSpan / 3);
+    RECT client{};
+    GetClientRect(ui().timeline, &client);
+    auto xOf = [&](double t) {
+        const double plot = client.right / dpiScale - 20;
+        return static_cast<short>(((t - ui().viewStart) / ui().visibleSpan * plot + 10) * dpiScale);
+    };
+    const double b = std::stod(windowText(control(kIdFieldB)));
+    SendMessageW(ui().timeline, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(xOf(b), 80));
+    SendMessageW(ui().timeline, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(xOf(b + 1.3), 80));
+    EXPECT_TRUE(ui().dragging);
+    savePng(window, out / "4-arrastrando-b.png");
+    SendMessageW(ui().timeline, WM_LBUTTONUP, 0, MAKELPARAM(xOf(b + 1.3), 80));
 }
