@@ -4,11 +4,15 @@
 //   onsets    positive log-mel flux in three bands (low, mid, high), each
 //             with its local mean removed and scaled to unit power;
 //   tempo     peaks of the autocorrelation of the band onsets; a comb over
-//             1, 2, 3 and 4 periods under a prior around 120 BPM, a bonus when
-//             low-band onsets are followed by mid-band onsets one or three
-//             periods later (kick then snare), and a penalty when they are
-//             a half or a third of a period apart, which hold the beat level
-//             against half tempo and against the bar;
+//             1, 2, 3 and 4 periods under a broad prior around 110 BPM, a
+//             bonus when low-band onsets are followed by mid-band onsets one
+//             or three periods later (kick then snare), and a penalty when
+//             they are a half or a third of a period apart, which hold the
+//             beat level against half tempo and against the bar; and a
+//             weight for how well the onsets keep one phase at the period
+//             over the whole window, which sinks periods that the comb only
+//             finds between onsets off the pulse (a 3+3+2 figure's dotted
+//             beat);
 //   beats     the local phase of the onsets at that period (a sliding
 //             Fourier coefficient), so slow drift is followed; each beat
 //             lands on the strongest onset within a frame and a half of the
@@ -45,11 +49,12 @@ constexpr int64_t kTempoLags = 300;  // 4 x the longest period
 constexpr int64_t kBarLags = 600;    // two bars of 4 at the longest period
 
 struct Tuning {
-    double priorBpm = 120.0;
+    double priorBpm = 110.0;
     double priorOctaves = 0.8;       // standard deviation of the log-tempo prior
     double priorFloor = 0.1;         // weight of the prior where the evidence is flat
     double crossWeight = 2.0;        // kick-then-snare bonus against the comb
     double crossPenalty = 2.0;       // kick-then-snare within a half or a third of the period
+    float lockShare = 0.1f;          // phase lock, as a share of the window's best, that halves a period's score
     int64_t onsetMeanReach = 10;     // frames each side for the onsets' local mean
     int64_t lagMeanReach = 5;        // lags each side for the autocorrelation's local mean
     int64_t pulseReach = 150;        // frames each side for the local beat phase
@@ -214,8 +219,30 @@ struct Tempo {
     std::string clarity;  // mean band autocorrelation at 1..4 periods, [1, 1]
 };
 
+// How firmly the onsets of [1, 3, T] keep one phase at each period over the
+// window: the magnitude of their Fourier coefficient at 1 / period, the
+// bands' powers summed. A true beat period, and a subdivision of it, lock;
+// a period the autocorrelation only finds between onsets of different
+// places in the bar (the 3 + 3 + 2 figure's three) does not. [1, J].
+std::string phaseLock(GraphBuilder& g, const std::string& bands, const std::string& frames,
+                      const std::vector<double>& periods)
+{
+    std::vector<float> perFrame;
+    for (const double p : periods)
+        perFrame.push_back(static_cast<float>(2.0 * std::numbers::pi / p));
+    const std::string column = g.op("Transpose", {frames}, {intsAttribute("perm", {1, 0})});  // [T, 1]
+    const std::string angle =
+        mul(g, column, g.floats({1, static_cast<int64_t>(periods.size())}, perFrame));  // [T, J]
+    // Without its mean a band's constant part cannot leak into the slow periods.
+    const std::string centred = sub(g, bands, reduce(g, "ReduceMean", bands, 2, true));
+    const std::string re = g.op("MatMul", {centred, g.op("Cos", {angle})});
+    const std::string im = g.op("MatMul", {centred, g.op("Sin", {angle})});
+    const std::string power = reduce(g, "ReduceSum", add(g, mul(g, re, re), mul(g, im, im)), 1, false);
+    return g.op("Sqrt", {power});
+}
+
 Tempo tempo(GraphBuilder& g, const std::string& bands, const std::string& low, const std::string& mid,
-            const std::string& frameCount, const Tuning& t)
+            const std::string& frames, const std::string& frameCount, const Tuning& t)
 {
     const std::vector<double> periods = candidatePeriods();
     const size_t columns = periods.size();
@@ -251,9 +278,17 @@ Tempo tempo(GraphBuilder& g, const std::string& bands, const std::string& low, c
         return g.floats({static_cast<int64_t>(rows), static_cast<int64_t>(columns)}, m);
     };
     // The prior on its own as well: where no period stands out, the tempo
-    // falls back towards 120 BPM instead of an edge of the range.
+    // falls back towards 110 BPM instead of an edge of the range.
     const std::string evidence = add(g, g.op("MatMul", {summed, matrix(comb)}), g.op("MatMul", {xc, matrix(cross)}));
-    const std::string score = add(g, evidence, g.floats({static_cast<int64_t>(columns)}, priorValues));
+    const std::string combined = add(g, evidence, g.floats({static_cast<int64_t>(columns)}, priorValues));
+    // Weighted by phase lock against the window's firmest; a window with no
+    // onsets at all has no lock anywhere and keeps the prior's choice.
+    const std::string lock = phaseLock(g, bands, frames, periods);
+    const std::string firmest = reduce(g, "ReduceMax", lock, 1, true);
+    const std::string tiny = g.scalar(1e-6f);
+    const std::string weight =
+        div(g, add(g, lock, tiny), add(g, add(g, lock, scaled(g, firmest, t.lockShare)), tiny));
+    const std::string score = mul(g, combined, weight);
     const std::string best = g.op("ArgMax", {score}, {intAttribute("axis", 1), intAttribute("keepdims", 1)});
     Tempo out;
     out.period = g.op("Gather", {g.floats({static_cast<int64_t>(columns)}, periodValues), best});
@@ -311,7 +346,7 @@ TrackerOutputs tracker(GraphBuilder& g, const std::string& x, const Tuning& t)
     const std::string frames = sub(g, g.op("CumSum", {ones, g.int64s({1})}), g.scalar(1.0f));
     const std::string frameCount = reduce(g, "ReduceSum", ones, 1, true);  // [1, 1]
 
-    const Tempo beatTempo = tempo(g, bands, low, mid, frameCount, t);
+    const Tempo beatTempo = tempo(g, bands, low, mid, frames, frameCount, t);
     const std::string& period = beatTempo.period;
 
     // Beats: the local pulse of all onsets; on each crest, the strongest onset nearby.
