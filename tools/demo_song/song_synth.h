@@ -16,8 +16,9 @@ enum class HatPattern { Quarter, None, Eighth, Sixteenth, Swung };
 
 // Where the bass plays: one note a bar on the downbeat; on and off the beat
 // (1, the "and" of 2, 3, the "and" of 4); or 3 + 3 + 2 sixteenths over every
-// two beats (1, the last sixteenth of 1, the "and" of 2), whose notes three
-// sixteenths apart make a strong period that is not the beat.
+// two beats (1, the last sixteenth of 1, the "and" of 2) with the kick on the
+// same notes, which three sixteenths apart make a strong period that is not
+// the beat.
 enum class BassPattern { Downbeat, Syncopated, Tresillo };
 
 struct SongShape {
