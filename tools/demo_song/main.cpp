@@ -1,6 +1,6 @@
 // demo_song --out PREFIX                                   the 96 s demo song
 // demo_song --seconds S --bpm B --meter M --out PREFIX     a song of that shape,
-//           [--hats none|quarter|eighth|sixteenth|swung] [--bass syncopated]
+//           [--hats none|quarter|eighth|sixteenth|swung] [--bass syncopated|tresillo]
 //           [--compound 1] [--drift FRACTION]
 // Writes PREFIX.wav (16-bit stereo 44.1 kHz) and PREFIX.beats.txt (ground truth).
 #include <cstdio>
@@ -48,7 +48,9 @@ int main(int argc, char** argv)
             else if (key == "--hats")
                 shape.hats = hatPatternNamed(value), custom = true;
             else if (key == "--bass" && value == "syncopated")
-                shape.syncopatedBass = true, custom = true;
+                shape.bass = BassPattern::Syncopated, custom = true;
+            else if (key == "--bass" && value == "tresillo")
+                shape.bass = BassPattern::Tresillo, custom = true;
             else if (key == "--compound")
                 shape.compound = value == "1", custom = true;
             else if (key == "--drift")

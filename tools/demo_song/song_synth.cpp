@@ -254,12 +254,19 @@ SynthSong synthSong(const SongShape& shape)
         const double time = song.beats[static_cast<size_t>(i)].time;
         const size_t at = sampleAt(time);
         const int inBar = i % shape.meter;
-        if (inBar == 0)
+        const double beatPeriod = periods[static_cast<size_t>(i)];
+        if (shape.bass == BassPattern::Tresillo && inBar % 2 == 0) {
+            // The kick doubles the bass figure, as it does in the styles built on it.
+            for (const double offset : {0.0, 0.75, 1.5})
+                if (inBar + offset < shape.meter)
+                    addKick(mix, sampleAt(time + offset * beatPeriod), noise);
+        } else if (inBar == 0) {
             addKick(mix, at, noise);
-        else if (inBar % 2 == 1)
+        }
+        if (inBar % 2 == 1)
             addSnare(mix, at, noise);
         for (const double offset : hatOffsets)
-            addHat(mix, offset == 0.0 ? at : sampleAt(time + offset * periods[static_cast<size_t>(i)]), noise);
+            addHat(mix, offset == 0.0 ? at : sampleAt(time + offset * beatPeriod), noise);
     }
     for (int b = 0; b < barCount; ++b) {
         const int firstBeat = b * shape.meter;
@@ -279,14 +286,20 @@ SynthSong synthSong(const SongShape& shape)
         addPad(mix, table, chord, start, length, quiet ? 0.05 : 0.035);
         if (quiet)
             continue;
-        if (!shape.syncopatedBass) {
+        if (shape.bass == BassPattern::Downbeat) {
             addBass(mix, chord.bass, start, length);
             continue;
         }
-        // 1, the "and" of 2, 3 and the "and" of 4 (in 3/4: 1 and the "and" of 2),
-        // the root answered by its octave and fifth.
-        const std::vector<double> onsets = shape.meter >= 4 ? std::vector<double>{0.0, 1.5, 2.0, 3.5}
-                                                            : std::vector<double>{0.0, 1.5};
+        // Syncopated: 1, the "and" of 2, 3 and the "and" of 4 (in 3/4: 1 and
+        // the "and" of 2), the root answered by its octave and fifth.
+        // Tresillo: 0, 0.75 and 1.5 beats into every pair of beats.
+        std::vector<double> onsets;
+        if (shape.bass == BassPattern::Syncopated)
+            onsets = shape.meter >= 4 ? std::vector<double>{0.0, 1.5, 2.0, 3.5} : std::vector<double>{0.0, 1.5};
+        else
+            for (int pair = 0; 2 * pair < shape.meter; ++pair)
+                for (const double at : {0.0, 0.75, 1.5})
+                    onsets.push_back(2 * pair + at);
         const int notes[] = {0, 12, 7, 12};
         const double barBeats = static_cast<double>(beatsInBar);
         for (size_t n = 0; n < onsets.size() && onsets[n] < barBeats; ++n) {
@@ -294,7 +307,7 @@ SynthSong synthSong(const SongShape& shape)
             const double beatSamples = static_cast<double>(length) / barBeats;
             const auto from = static_cast<size_t>(std::lround(onsets[n] * beatSamples));
             const auto to = static_cast<size_t>(std::lround(end * beatSamples));
-            addBass(mix, chord.bass + notes[n], start + from, to - from);
+            addBass(mix, chord.bass + notes[n % 4], start + from, to - from);
         }
     }
 

@@ -14,6 +14,13 @@
 // the way through the beat), or not at all.
 enum class HatPattern { Quarter, None, Eighth, Sixteenth, Swung };
 
+// Where the bass plays: one note a bar on the downbeat; on and off the beat
+// (1, the "and" of 2, 3, the "and" of 4); or 3 + 3 + 2 sixteenths over every
+// two beats (1, the last sixteenth of 1, the "and" of 2) with the kick on the
+// same notes, which three sixteenths apart make a strong period that is not
+// the beat.
+enum class BassPattern { Downbeat, Syncopated, Tresillo };
+
 struct SongShape {
     double seconds = 96.0;    // total length of the file
     double bpm = 120.0;
@@ -24,8 +31,7 @@ struct SongShape {
     // Compound time (6/8 with meter 2): every beat is a dotted quarter and
     // the hat plays its three eighths, whatever `hats` says.
     bool compound = false;
-    // Bass notes on and off the beat (1, the "and" of 2, 3 ...) instead of one per bar.
-    bool syncopatedBass = false;
+    BassPattern bass = BassPattern::Downbeat;
     // The tempo swings slowly by this fraction either way (0.02: +-2 %), one
     // sine period over the song.
     double drift = 0.0;

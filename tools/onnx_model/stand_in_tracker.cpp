@@ -4,15 +4,22 @@
 //   onsets    positive log-mel flux in three bands (low, mid, high), each
 //             with its local mean removed and scaled to unit power;
 //   tempo     peaks of the autocorrelation of the band onsets; a comb over
-//             1, 2, 3 and 4 periods under a prior around 120 BPM, a bonus when
-//             low-band onsets are followed by mid-band onsets one or three
-//             periods later (kick then snare), and a penalty when they are
-//             a half or a third of a period apart, which hold the beat level
-//             against half tempo and against the bar;
+//             1, 2, 3 and 4 periods under a prior around 110 BPM, a
+//             bonus when low-band onsets are followed by mid-band onsets one
+//             or three periods later (kick then snare), and a penalty when
+//             they are a half or a third of a period apart, which hold the
+//             beat level against half tempo and against the bar; and a
+//             weight for how well the onsets keep one phase at the period
+//             over the whole window, which sinks periods that the comb only
+//             finds between onsets off the pulse (a 3+3+2 figure's dotted
+//             beat);
 //   beats     the local phase of the onsets at that period (a sliding
-//             Fourier coefficient), so slow drift is followed; each beat
-//             lands on the strongest onset within a frame and a half of the
-//             local pulse crest;
+//             Fourier coefficient), so slow drift is followed, turned to the
+//             highest place of the window's onset pattern over one period
+//             where that lies well away from the phase's own crest (onsets
+//             in several places of the beat); each beat lands on the
+//             strongest onset within a frame and a half of the local pulse
+//             crest;
 //   meter     the same comb at 3 and 4 beats over the peaks of the bass
 //             level; downbeats where the local bar phase crests. (Spectral
 //             shape change was tried here and follows the snare, not the
@@ -45,11 +52,12 @@ constexpr int64_t kTempoLags = 300;  // 4 x the longest period
 constexpr int64_t kBarLags = 600;    // two bars of 4 at the longest period
 
 struct Tuning {
-    double priorBpm = 120.0;
+    double priorBpm = 110.0;
     double priorOctaves = 0.8;       // standard deviation of the log-tempo prior
     double priorFloor = 0.1;         // weight of the prior where the evidence is flat
     double crossWeight = 2.0;        // kick-then-snare bonus against the comb
     double crossPenalty = 2.0;       // kick-then-snare within a half or a third of the period
+    float lockShare = 0.1f;          // phase lock, as a share of the window's best, that halves a period's score
     int64_t onsetMeanReach = 10;     // frames each side for the onsets' local mean
     int64_t lagMeanReach = 5;        // lags each side for the autocorrelation's local mean
     int64_t pulseReach = 150;        // frames each side for the local beat phase
@@ -214,8 +222,30 @@ struct Tempo {
     std::string clarity;  // mean band autocorrelation at 1..4 periods, [1, 1]
 };
 
+// How firmly the onsets of [1, 3, T] keep one phase at each period over the
+// window: the magnitude of their Fourier coefficient at 1 / period, the
+// bands' powers summed. A true beat period, and a subdivision of it, lock;
+// a period the autocorrelation only finds between onsets of different
+// places in the bar (the 3 + 3 + 2 figure's three) does not. [1, J].
+std::string phaseLock(GraphBuilder& g, const std::string& bands, const std::string& frames,
+                      const std::vector<double>& periods)
+{
+    std::vector<float> perFrame;
+    for (const double p : periods)
+        perFrame.push_back(static_cast<float>(2.0 * std::numbers::pi / p));
+    const std::string column = g.op("Transpose", {frames}, {intsAttribute("perm", {1, 0})});  // [T, 1]
+    const std::string angle =
+        mul(g, column, g.floats({1, static_cast<int64_t>(periods.size())}, perFrame));  // [T, J]
+    // Without its mean a band's constant part cannot leak into the slow periods.
+    const std::string centred = sub(g, bands, reduce(g, "ReduceMean", bands, 2, true));
+    const std::string re = g.op("MatMul", {centred, g.op("Cos", {angle})});
+    const std::string im = g.op("MatMul", {centred, g.op("Sin", {angle})});
+    const std::string power = reduce(g, "ReduceSum", add(g, mul(g, re, re), mul(g, im, im)), 1, false);
+    return g.op("Sqrt", {power});
+}
+
 Tempo tempo(GraphBuilder& g, const std::string& bands, const std::string& low, const std::string& mid,
-            const std::string& frameCount, const Tuning& t)
+            const std::string& frames, const std::string& frameCount, const Tuning& t)
 {
     const std::vector<double> periods = candidatePeriods();
     const size_t columns = periods.size();
@@ -251,9 +281,17 @@ Tempo tempo(GraphBuilder& g, const std::string& bands, const std::string& low, c
         return g.floats({static_cast<int64_t>(rows), static_cast<int64_t>(columns)}, m);
     };
     // The prior on its own as well: where no period stands out, the tempo
-    // falls back towards 120 BPM instead of an edge of the range.
+    // falls back towards 110 BPM instead of an edge of the range.
     const std::string evidence = add(g, g.op("MatMul", {summed, matrix(comb)}), g.op("MatMul", {xc, matrix(cross)}));
-    const std::string score = add(g, evidence, g.floats({static_cast<int64_t>(columns)}, priorValues));
+    const std::string combined = add(g, evidence, g.floats({static_cast<int64_t>(columns)}, priorValues));
+    // Weighted by phase lock against the window's firmest; a window with no
+    // onsets at all has no lock anywhere and keeps the prior's choice.
+    const std::string lock = phaseLock(g, bands, frames, periods);
+    const std::string firmest = reduce(g, "ReduceMax", lock, 1, true);
+    const std::string tiny = g.scalar(1e-6f);
+    const std::string weight =
+        div(g, add(g, lock, tiny), add(g, add(g, lock, scaled(g, firmest, t.lockShare)), tiny));
+    const std::string score = mul(g, combined, weight);
     const std::string best = g.op("ArgMax", {score}, {intAttribute("axis", 1), intAttribute("keepdims", 1)});
     Tempo out;
     out.period = g.op("Gather", {g.floats({static_cast<int64_t>(columns)}, periodValues), best});
@@ -293,6 +331,78 @@ std::string localPulse(GraphBuilder& g, const std::string& signal, const std::st
     return div(g, add(g, mul(g, re, c), mul(g, im, s)), size);
 }
 
+// The local pulse, turned to where the onsets' pattern over one period
+// peaks rather than where its first harmonic does. Harmonics 1 .. 4 of the
+// window's Fourier coefficients (Fejer-weighted, so the pattern has no
+// ringing) rebuild how the onsets fall within the period, and its highest
+// of 64 places sets a turn for the whole window; the local first harmonic
+// still follows drift. Where the onsets have one place in the period the
+// turn is nil; where they have several (a 3 + 3 + 2 figure over a backbeat)
+// the beat goes to the strongest place, not to their mean. One turn per
+// window: a turn taken frame by frame would jump between two near-equal
+// places and add or drop beats where it does. [1, T].
+std::string patternPulse(GraphBuilder& g, const std::string& signal, const std::string& frames,
+                         const std::string& period, const std::string& pulsed, int64_t reach, float global)
+{
+    constexpr int harmonics = 4;
+    constexpr int places = 64;
+    const std::string turn =
+        div(g, mul(g, frames, g.scalar(static_cast<float>(2.0 * std::numbers::pi))), period);  // [1, T]
+    std::vector<std::string> wholes;  // [1, 1] each: cos, sin of harmonic 1, then 2 ...
+    std::string re, im;               // the first harmonic's local coefficient, [1, T]
+    for (int h = 1; h <= harmonics; ++h) {
+        const std::string angle = h == 1 ? turn : scaled(g, turn, static_cast<float>(h));
+        for (const std::string wave : {"Cos", "Sin"}) {
+            const std::string product = mul(g, signal, g.op(wave, {angle}));
+            const std::string whole = reduce(g, "ReduceMean", product, 1, true);
+            wholes.push_back(whole);
+            if (h == 1) {
+                std::string& local = wave == "Cos" ? re : im;
+                local = add(g, localMean(g, product, reach), scaled(g, whole, global));
+            }
+        }
+    }
+    // Row 2(h - 1) holds cos(h u) and row 2(h - 1) + 1 sin(h u) of place u.
+    std::vector<float> basis(static_cast<size_t>(2 * harmonics * places));
+    for (int h = 1; h <= harmonics; ++h) {
+        const double weight = 1.0 - static_cast<double>(h) / (harmonics + 1);
+        for (int j = 0; j < places; ++j) {
+            const double u = 2.0 * std::numbers::pi * h * j / places;
+            basis[static_cast<size_t>((2 * (h - 1)) * places + j)] = static_cast<float>(weight * std::cos(u));
+            basis[static_cast<size_t>((2 * (h - 1) + 1) * places + j)] = static_cast<float>(weight * std::sin(u));
+        }
+    }
+    const std::string coefficients = g.op("Concat", wholes, {intAttribute("axis", 1)});  // [1, 2H]
+    const std::string pattern = g.op("MatMul", {coefficients, g.floats({2 * harmonics, places}, basis)});
+    const std::string place = g.op("ArgMax", {pattern}, {intAttribute("axis", 1), intAttribute("keepdims", 1)});
+    const std::string crest =
+        scaled(g, g.op("Cast", {place}, {intAttribute("to", kFloat)}), static_cast<float>(2.0 * std::numbers::pi / places));
+    // As unit complex numbers: the window's first-harmonic crest e^(i a),
+    // the pattern's crest e^(i c), the local first harmonic e^(i l(t)); the
+    // pulse is cos(turn - l(t) - (c - a)).
+    const auto unit = [&](const std::string& x, const std::string& y, std::string& ux, std::string& uy) {
+        const std::string size = g.op("Sqrt", {add(g, add(g, mul(g, x, x), mul(g, y, y)), g.scalar(1e-12f))});
+        ux = div(g, x, size);
+        uy = div(g, y, size);
+    };
+    std::string ax, ay, lx, ly;
+    unit(wholes[0], wholes[1], ax, ay);
+    unit(re, im, lx, ly);
+    const std::string cx = g.op("Cos", {crest}), cy = g.op("Sin", {crest});
+    // e^(i (l + c - a)) = e^(i l) e^(i c) conj(e^(i a)). A turn of less than
+    // an eighth of the period is the pattern's own blur (onsets a few frames
+    // wide, drift within the window), not a second place, and a window
+    // without a pulse has no pattern to speak of: no turn then.
+    const std::string turnX = add(g, mul(g, cx, ax), mul(g, cy, ay)), turnY = sub(g, mul(g, cy, ax), mul(g, cx, ay));
+    const std::string small =
+        g.op("Or", {g.op("Greater", {turnX, g.scalar(static_cast<float>(std::cos(std::numbers::pi / 4)))}),
+                    g.op("Not", {pulsed})});
+    const std::string sx = g.op("Where", {small, g.scalar(1.0f), turnX});
+    const std::string sy = g.op("Where", {small, g.scalar(0.0f), turnY});
+    const std::string px = sub(g, mul(g, lx, sx), mul(g, ly, sy)), py = add(g, mul(g, lx, sy), mul(g, ly, sx));
+    return add(g, mul(g, g.op("Cos", {turn}), px), mul(g, g.op("Sin", {turn}), py));
+}
+
 std::string cosOf(GraphBuilder& g, const std::string& angle) { return g.op("Cos", {angle}); }
 
 struct TrackerOutputs {
@@ -311,16 +421,17 @@ TrackerOutputs tracker(GraphBuilder& g, const std::string& x, const Tuning& t)
     const std::string frames = sub(g, g.op("CumSum", {ones, g.int64s({1})}), g.scalar(1.0f));
     const std::string frameCount = reduce(g, "ReduceSum", ones, 1, true);  // [1, 1]
 
-    const Tempo beatTempo = tempo(g, bands, low, mid, frameCount, t);
+    const Tempo beatTempo = tempo(g, bands, low, mid, frames, frameCount, t);
     const std::string& period = beatTempo.period;
 
     // Beats: the local pulse of all onsets; on each crest, the strongest onset nearby.
     const std::string onsets = add(g, add(g, low, mid), scaled(g, high, 0.5f));
-    const std::string pulse = localPulse(g, onsets, frames, period, t.pulseReach, t.pulseGlobal, t.onsetDelay);
+    const std::string clarity = beatTempo.clarity;
+    const std::string pulsed = g.op("Greater", {clarity, g.scalar(t.clarityFloor)});
+    const std::string pulse = patternPulse(g, onsets, frames, period, pulsed, t.pulseReach, t.pulseGlobal);
     const std::string snap = cosOf(
         g, div(g, g.scalar(static_cast<float>(2.0 * std::numbers::pi * t.snapFrames)), period));
     const std::string onCrest = g.op("Greater", {pulse, snap});
-    const std::string clarity = beatTempo.clarity;
     const std::string height = g.op(
         "Clip", {scaled(g, sub(g, clarity, g.scalar(t.clarityFloor)), t.clarityGain), g.scalar(t.lowestLogit),
                  g.scalar(t.highestLogit)});
