@@ -177,6 +177,13 @@ void refreshViews()
     for (HWND window : {s.main, s.timeline, s.map})
         if (window)
             InvalidateRect(window, nullptr, FALSE);
+    // The buttons that show state repaint only when it changed: the timer
+    // refreshes 30 times a second, and their look changes a few times a song.
+    const PlaybackState& playback = player().state;
+    const ButtonLook look{playback.playing.load() && !playback.paused.load(), s.view.mode, s.magnet};
+    if (look == s.buttonLook)
+        return;
+    s.buttonLook = look;
     for (int id : {kIdPlay, kIdOriginal, kIdLoop, kIdExplore, kIdMagnet})
         if (HWND button = control(id))
             InvalidateRect(button, nullptr, FALSE);

@@ -36,6 +36,14 @@ struct Seams {
 };
 Seams systemSeams();
 
+// What the play, mode and magnet buttons show.
+struct ButtonLook {
+    bool playing = false;  // and not paused: the pause sign
+    PlaybackMode mode = PlaybackMode::Original;
+    bool magnet = true;
+    bool operator==(const ButtonLook&) const = default;
+};
+
 struct WindowState {
     Running* running = nullptr;
     Seams seams;
@@ -59,6 +67,7 @@ struct WindowState {
     std::filesystem::path lastExportFolder;
     int32_t hoveredBeat = -1, lastBeat = -1, jumpFrom = -1, jumpTo = -1;
     uint64_t jumpTick = 0;
+    ButtonLook buttonLook;
     int32_t dragField = 0;
     bool dragging = false;
     // The header's model line before any song and the map's caption: they
