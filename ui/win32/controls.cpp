@@ -118,12 +118,13 @@ void createControls()
             break;
         case Slot::Progress:
             s.progress = child;
-            // A themed bar ignores its colours and draws a light track.
-            SetWindowTheme(child, L"", L"");
+            // A themed bar ignores its colours and draws a light track (an
+            // empty theme name still leaves Wine's theme on); unthemed, the
+            // class gives itself a light static edge, which on a 3-pixel bar
+            // is all one would see of it.
+            SetWindowTheme(child, L" ", L" ");
             SendMessageW(child, PBM_SETBARCOLOR, 0, RGB(248, 177, 77));
             SendMessageW(child, PBM_SETBKCOLOR, 0, RGB(29, 33, 41));
-            // The class gives itself a light static edge, which on a 3-pixel
-            // bar is all one sees of it.
             SetWindowLongPtrW(child, GWL_EXSTYLE, GetWindowLongPtrW(child, GWL_EXSTYLE) & ~WS_EX_STATICEDGE);
             SetWindowPos(child, nullptr, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);

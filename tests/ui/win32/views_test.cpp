@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "picture.h"
+#include "ui/layout.h"
 #include "ui/number_format.h"
 #include "ui/ring_geometry.h"
 #include "ui/timeline_geometry.h"
@@ -354,4 +355,17 @@ TEST_F(WindowTest, MapClicksSeekHoverHighlightsAndJumpsFlash)
     ui().jumpTick = GetTickCount64() - 1000;
     EXPECT_EQ(bright(printClient(map)), 0);
     command(kIdStop);
+}
+
+TEST_F(WindowTest, ProgressBarIsADarkTrackWithAnOrangeBar)
+{
+    HWND progress = ui().progress;
+    SendMessageW(progress, PBM_SETPOS, 50, 0);
+    const Picture half = printClient(progress);
+    ASSERT_EQ(half.height, toPixels(3, dpiScale));  // no edge takes rows from it
+    // The control keeps a pixel of track around its bar.
+    EXPECT_EQ(half.at(half.width / 4, half.height / 2), 0xF8B14Du);
+    for (int y = 0; y < half.height; ++y)
+        EXPECT_EQ(half.at(half.width * 3 / 4, y), 0x1D2129u) << y;
+    SendMessageW(progress, PBM_SETPOS, 0, 0);
 }
