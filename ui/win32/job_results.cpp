@@ -101,7 +101,10 @@ void adoptResult(void* payload)
 void showProgress(void* payload)
 {
     std::unique_ptr<ProgressRecord> record = takeProgress(payload);
-    setStatus(toWide(record->message));
+    // Progress the job sent before it saw the cancel must not hide that the
+    // window is waiting for it to close.
+    if (!ui().closePending)
+        setStatus(toWide(record->message));
     SendMessageW(ui().progress, PBM_SETPOS, static_cast<WPARAM>(std::clamp(record->percent, 0, 100)), 0);
 }
 
