@@ -63,7 +63,7 @@ FFMPEG_CONFIGURE=(
   --enable-swresample --enable-filter=aresample
 )
 
-PACKAGES=(cmake g++ make git ffmpeg libssl-dev googletest libgtest-dev
+PACKAGES=(cmake g++ make git ffmpeg libssl-dev googletest libgtest-dev ccache
   # Building the Windows decoder from Debian's source package.
   nasm dpkg-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
