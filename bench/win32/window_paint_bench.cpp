@@ -70,10 +70,8 @@ double median(std::vector<double> v)
 void pump()
 {
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        dispatchWindowMessage(message);
 }
 
 // Paints everything now, as a 33 ms tick during playback asks for.

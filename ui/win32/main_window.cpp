@@ -140,17 +140,21 @@ HWND startWindow(Running& running, Seams seams, int showCommand)
     return window;
 }
 
+void dispatchWindowMessage(MSG& message)
+{
+    if (keyboardHook(message))
+        return;
+    if (ui().main && IsDialogMessageW(ui().main, &message))
+        return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
 void runMessageLoop()
 {
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (keyboardHook(message))
-            continue;
-        if (ui().main && IsDialogMessageW(ui().main, &message))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        dispatchWindowMessage(message);
 }
 
 void endWindow(Running& running)

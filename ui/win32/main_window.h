@@ -15,6 +15,9 @@ inline constexpr const wchar_t* kProgramTitle = L"Tamrel Orvane";
 // Common controls, GDI+, the three classes and the main window, shown.
 // Throws "No se pudo crear la ventana." when the window cannot be made.
 HWND startWindow(Running& running, Seams seams, int showCommand);
+// What the message loop does with one message: the keyboard hook, dialog
+// navigation between the controls, then the window procedures.
+void dispatchWindowMessage(MSG& message);
 // Runs until the window is gone; returns when GetMessageW ends.
 void runMessageLoop();
 // After the message loop: the common shutdown, then GDI+.

@@ -85,14 +85,8 @@ protected:
         MSG message;
         const ULONGLONG until = GetTickCount64() + 100;
         while (GetTickCount64() < until && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT)
-                continue;
-            if (keyboardHook(message))
-                continue;
-            if (ui().main && IsDialogMessageW(ui().main, &message))
-                continue;
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+            if (message.message != WM_QUIT)
+                dispatchWindowMessage(message);
         }
     }
 
