@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "base/audio_constants.h"
-#include "base/number_field.h"
 
 Loop cutRecord(double start, double end, double outro)
 {
@@ -29,12 +28,4 @@ void validateCuts(uint64_t songFrames, double start, double end, double outro, d
                     outro < duration - 2.0 * fadeSeconds;
     if (!ok)
         throw std::runtime_error(kInvalidCutsMessage);
-}
-
-Loop readCutFields(std::u16string_view start, std::u16string_view end, std::u16string_view outro)
-{
-    const double a = readNumberField(start);
-    const double b = readNumberField(end);
-    const double o = readNumberField(outro);
-    return cutRecord(a, b, o);
 }

@@ -2,7 +2,6 @@
 // from: the automatic candidates, the cache, the fields, a session.
 #pragma once
 #include <cstdint>
-#include <string_view>
 
 #include "analysis/analysis_model.h"
 
@@ -22,6 +21,10 @@ Loop cutRecord(double start, double end, double outro);
 // O < duration - 2 fade, with a fade of 5 to 250 ms and every value finite.
 void validateCuts(uint64_t songFrames, double start, double end, double outro, double fadeSeconds);
 
-// The cut record of the A, B and O fields' texts, read in that order with the
-// number-field rule; throws its message.
-Loop readCutFields(std::u16string_view start, std::u16string_view end, std::u16string_view outro);
+// What an export or a session takes: the cuts, the crossfade and the loop
+// repetitions, already read as numbers.
+struct CutSettings {
+    Loop cuts;
+    double fadeSeconds = 0.06;
+    int repetitions = 2;
+};

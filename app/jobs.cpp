@@ -5,27 +5,36 @@
 
 #include "base/utf.h"
 
-bool launch(Jobs& jobs, const std::u16string& statusText, JobFn job, const std::function<void()>& prepareWindow)
+bool launch(Jobs& jobs, Job job, const std::function<void()>& prepareWindow)
 {
     if (jobs.busy)
         return false;
     if (prepareWindow)
         prepareWindow();
     cancelFlag.exchange(false);
-    jobs.jobStatus = statusText;
     jobs.busy = true;
+    jobs.lost = std::make_shared<LostResult>();
     // The window joins every finished job before busy clears, so no thread
     // is left here to replace.
-    jobs.jobThread = std::thread([window = jobs.mainWindow, job = std::move(job)] { runJob(window, job); });
+    try {
+        jobs.jobThread = std::thread([window = jobs.mainWindow, job = std::move(job), lost = jobs.lost] {
+            runJob(window, job, lost);
+        });
+    } catch (...) {
+        jobs.busy = false;
+        jobs.lost.reset();
+        throw;
+    }
     return true;
 }
 
-void runJob(platform::WindowHandle window, const JobFn& job)
+void runJob(platform::WindowHandle window, const Job& job, const std::shared_ptr<LostResult>& lost)
 {
     platform::lowerCurrentThreadPriority();
     auto result = std::make_unique<Result>();
+    result->work = job.kind;
     try {
-        job(*result);
+        job.run(*result);
     } catch (const Cancelled& cancelled) {
         result->error = utf8ToUtf16(cancelled.what());
         result->cancelled = true;
@@ -34,9 +43,14 @@ void runJob(platform::WindowHandle window, const JobFn& job)
     } catch (...) {
         result->error = utf8ToUtf16(kUnexpectedErrorMessage);
     }
-    // A window that is gone cannot take the record; it is freed here instead.
-    if (platform::postToWindow(window, kJobFinishedMessage, result.get()))
+    // A window that cannot take the record (gone, or its queue full) finds
+    // it in lost instead, or nobody does and it is freed with lost.
+    if (platform::postToWindow(window, kJobFinishedMessage, result.get())) {
         result.release();
+        return;
+    }
+    lost->result = std::move(result);
+    lost->finished.store(true);
 }
 
 void postProgress(platform::WindowHandle window, int32_t percent, const std::string& message)
@@ -57,6 +71,19 @@ std::unique_ptr<Result> takeResult(Jobs& jobs, void* payload)
     if (jobs.jobThread.joinable())
         jobs.jobThread.join();
     jobs.busy = false;
+    jobs.lost.reset();
+    return result;
+}
+
+std::unique_ptr<Result> takeLostResult(Jobs& jobs)
+{
+    if (!jobs.busy || !jobs.lost || !jobs.lost->finished.load())
+        return nullptr;
+    if (jobs.jobThread.joinable())
+        jobs.jobThread.join();
+    jobs.busy = false;
+    std::unique_ptr<Result> result = std::move(jobs.lost->result);
+    jobs.lost.reset();
     return result;
 }
 

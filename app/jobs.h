@@ -5,11 +5,13 @@
 // value both sides touch while a job runs.
 #pragma once
 #include <cstdint>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <variant>
 #include <vector>
 
 #include "analysis/analysis_model.h"
@@ -21,14 +23,25 @@ inline constexpr uint32_t kJobProgressMessage = 0x8002;  // WM_APP + 2, payload 
 
 inline constexpr const char* kUnexpectedErrorMessage = "Ocurrio un error inesperado. Vuelve a abrir la cancion.";
 
+// What the load job hands over: the decoded song and its analysis.
+struct LoadOutcome {
+    std::vector<float> audio;  // interleaved stereo, 48 kHz
+    Analysis analysis;
+    float peak = 0.0f;         // the largest sample magnitude, measured once here
+    bool loaded = false;       // the job reached its end
+};
+
+// What the export job hands over.
+struct ExportOutcome {
+    std::filesystem::path folder;  // the package, empty when it failed
+};
+
 // What a job hands to the window. Created by the job thread, owned by the
-// window once posted.
+// window once posted. The kind is fixed before the job runs, so a failed
+// load still says it was a load.
 struct Result {
-    std::vector<float> audio;  // interleaved stereo, 48 kHz (load job)
-    Analysis analysis;         // (load job)
+    std::variant<LoadOutcome, ExportOutcome> work;
     std::u16string error;      // the failure's message, empty on success
-    std::filesystem::path exportFolder;  // (export job)
-    bool loaded = false;       // the load job reached its end
     bool cancelled = false;    // the failure was the user's cancellation: no message box
 };
 
@@ -39,22 +52,38 @@ struct ProgressRecord {
 
 using JobFn = std::function<void(Result&)>;
 
+// A job's kind (the empty outcome it fills) and its body.
+struct Job {
+    std::variant<LoadOutcome, ExportOutcome> kind;
+    JobFn run;
+};
+
+// Where a job leaves its result when the window could not be posted to; the
+// job sets finished last, after which only the window touches the record.
+struct LostResult {
+    std::unique_ptr<Result> result;
+    std::atomic<bool> finished{false};
+};
+
 // The job state the window owns.
 struct Jobs {
     platform::WindowHandle mainWindow = 0;  // destination of every posted record
     std::thread jobThread;
-    std::u16string jobStatus;
+    std::shared_ptr<LostResult> lost;       // of the running job
     bool busy = false;
 };
 
 // Starts the job unless one is running (busy): prepareWindow runs first (the
 // window stops playback, shows the status text with "…" and disables what a
 // job must not meet), then the flag is cleared and the thread starts.
-// Returns whether a job was started.
-bool launch(Jobs& jobs, const std::u16string& statusText, JobFn job, const std::function<void()>& prepareWindow = {});
+// Returns whether a job was started. When no thread can be made, busy is
+// cleared again and the failure is thrown, so the window never waits for a
+// job that does not exist.
+bool launch(Jobs& jobs, Job job, const std::function<void()>& prepareWindow = {});
 
-// The body of every job thread; posts kJobFinishedMessage last.
-void runJob(platform::WindowHandle window, const JobFn& job);
+// The body of every job thread; posts kJobFinishedMessage last. A result
+// that cannot be posted is kept in lost, for the window to find.
+void runJob(platform::WindowHandle window, const Job& job, const std::shared_ptr<LostResult>& lost);
 
 // Posts one progress record to the window: the load job's ProgressFn.
 void postProgress(platform::WindowHandle window, int32_t percent, const std::string& message);
@@ -66,6 +95,10 @@ std::unique_ptr<Result> takeResult(Jobs& jobs, void* payload);
 std::unique_ptr<ProgressRecord> takeProgress(void* payload);
 // Frees the record of a message nobody will handle.
 void discardPosted(const platform::PostedMessage& posted);
+
+// The result of a job that ended without being able to post it, joined and
+// handed over as takeResult does; null while the job runs or was posted.
+std::unique_ptr<Result> takeLostResult(Jobs& jobs);
 
 // The shutdown's step for jobs: a running job is cancelled and joined.
 void stopJob(Jobs& jobs);

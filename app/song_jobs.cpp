@@ -3,20 +3,22 @@
 #include "cache/song_loading.h"
 #include "render/export_package.h"
 
-JobFn loadJob(const std::filesystem::path& songPath, const Folders& folders, platform::WindowHandle window)
+Job loadJob(const std::filesystem::path& songPath, const Folders& folders, platform::WindowHandle window)
 {
     const SongLoadFolders where{installFolder(), folders.workFolder, settingsFolder(folders) / "analysis-v3"};
-    return [songPath, where, window](Result& result) {
-        loadSong(songPath, where, checkCancel, progressPoster(window), result.audio, result.analysis);
-        result.loaded = true;
-    };
+    return {LoadOutcome{}, [songPath, where, window](Result& result) {
+                auto& outcome = std::get<LoadOutcome>(result.work);
+                loadSong(songPath, where, checkCancel, progressPoster(window), outcome.audio, outcome.analysis);
+                outcome.loaded = true;
+            }};
 }
 
-JobFn exportJob(const std::vector<float>& songAudio, const Analysis& analysis, const Loop& cuts, double fadeSeconds,
-                int repetitions, const std::filesystem::path& outputFolder, const std::filesystem::path& songPath)
+Job exportJob(const std::vector<float>& songAudio, const Analysis& analysis, const CutSettings& settings,
+              const std::filesystem::path& outputFolder, const std::filesystem::path& songPath)
 {
-    return [&songAudio, &analysis, cuts, fadeSeconds, repetitions, outputFolder, songPath](Result& result) {
-        result.exportFolder =
-            exportPackage(songAudio, analysis, cuts, fadeSeconds, repetitions, outputFolder, songPath);
-    };
+    return {ExportOutcome{}, [&songAudio, &analysis, settings, outputFolder, songPath](Result& result) {
+                std::get<ExportOutcome>(result.work).folder =
+                    exportPackage(songAudio, analysis, settings.cuts, settings.fadeSeconds, settings.repetitions,
+                                  outputFolder, songPath);
+            }};
 }

@@ -4,17 +4,15 @@
 #include <vector>
 
 #include "analysis/analysis_model.h"
+#include "analysis/cut_rule.h"
 #include "app/jobs.h"
 #include "app/settings.h"
 
-inline constexpr const char16_t* kLoadStatus = u"Leyendo audio y buscando frases";
-inline constexpr const char16_t* kExportStatus = u"Exportando WAV y montaje";
-
-// Fills Result.audio and Result.analysis and, at its end, Result.loaded.
+// Fills the LoadOutcome: audio, analysis, peak and, at its end, loaded.
 // Progress goes to the window the job posts to.
-JobFn loadJob(const std::filesystem::path& songPath, const Folders& folders, platform::WindowHandle window);
+Job loadJob(const std::filesystem::path& songPath, const Folders& folders, platform::WindowHandle window);
 
 // Exports with what was chosen when the command was given. The song audio
 // and analysis are read in place: the window replaces neither while busy.
-JobFn exportJob(const std::vector<float>& songAudio, const Analysis& analysis, const Loop& cuts, double fadeSeconds,
-                int repetitions, const std::filesystem::path& outputFolder, const std::filesystem::path& songPath);
+Job exportJob(const std::vector<float>& songAudio, const Analysis& analysis, const CutSettings& settings,
+              const std::filesystem::path& outputFolder, const std::filesystem::path& songPath);

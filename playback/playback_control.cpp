@@ -6,7 +6,6 @@
 
 #include "base/audio_constants.h"
 #include "analysis/cut_rule.h"
-#include "base/number_field.h"
 #include "playback/audio_thread.h"
 #include "render/render_plan.h"
 
@@ -62,10 +61,8 @@ StartOutcome startPlayback(Player& player, const PlaybackInputs& inputs, bool bu
     try {
         if (mode == PlaybackMode::Explore && analysis.beats.empty())
             throw std::runtime_error(kNoBeatsToExploreMessage);
-        // Every mode reads every field: one that does not parse stops even
-        // the original from playing.
-        const Loop cuts = readCutFields(inputs.start, inputs.end, inputs.outro);
-        const double fade = readNumberField(inputs.fadeMillis) / 1000.0;
+        const Loop& cuts = inputs.cuts;
+        const double fade = inputs.fadeSeconds;
         if (mode == PlaybackMode::Loop || mode == PlaybackMode::JoinTest)
             validateCuts(inputs.audio->size() / 2, cuts.start, cuts.end, cuts.outro, fade);
         request.cuts = cuts;

@@ -1,7 +1,7 @@
 // The window's handle on playback: start a mode at a time, stop, pause,
 // seek. Everything runs on the UI thread and reaches the audio thread only
-// through PlaybackState. The window passes in what it holds (song, cut field
-// texts, playhead, mode) and acts on what comes back (timer, status label).
+// through PlaybackState. The window passes in what it holds (song, cuts,
+// playhead, mode) and acts on what comes back (timer, status label).
 #pragma once
 #include <functional>
 #include <string>
@@ -24,15 +24,13 @@ struct Player {
     std::function<platform::AudioOutput()> makeOutput = platform::systemAudioOutput;
 };
 
-// The song and the cut fields as the window holds them. The audio and the
+// The song and the cuts as the window holds them. The audio and the
 // analysis must stay unchanged while playback runs (stop it first).
 struct PlaybackInputs {
     const std::vector<float>* audio = nullptr;  // null or empty: no song loaded
     const Analysis* analysis = nullptr;         // null counts as no beats
-    std::u16string start;       // field A, s (the field's text)
-    std::u16string end;         // field B, s
-    std::u16string outro;       // field O, s
-    std::u16string fadeMillis;  // crossfade field, ms
+    Loop cuts;                  // A, B, O in seconds; checked for Loop and JoinTest
+    double fadeSeconds = 0.06;
 };
 
 // The window's own playback state.

@@ -33,9 +33,9 @@ trap 'rm -rf "$scratch"' EXIT
 flags=(-std=c++20 -g -fno-omit-frame-pointer -Wall -Wextra -Werror -I "$root"
        -fsanitize=address,undefined -fno-sanitize-recover=all)
 # Only what each target's code needs; the platform layer is the POSIX one.
-cache_sources=(cache/analysis_cache.cpp analysis/cut_rule.cpp base/number_field.cpp
+cache_sources=(cache/analysis_cache.cpp analysis/cut_rule.cpp
                base/fault_injection.cpp platform/posix/file_system_posix.cpp)
-ini_sources=(platform/posix/ini_file_posix.cpp base/utf.cpp base/number_field.cpp session/session_file.cpp
+ini_sources=(platform/posix/ini_file_posix.cpp base/utf.cpp base/number_format.cpp app/number_field.cpp session/session_file.cpp
              analysis/cut_rule.cpp platform/posix/file_system_posix.cpp)
 # Objects are kept per target and optimisation level (the INI target's
 # character loops run twice as fast at -O2, which doubles its inputs per second).

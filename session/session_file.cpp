@@ -1,6 +1,5 @@
 #include "session/session_file.h"
 
-#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <stdexcept>
@@ -9,20 +8,14 @@
 #include "base/utf.h"
 #include "platform/ini_file.h"
 #include "analysis/cut_rule.h"
-#include "base/number_field.h"
+#include "base/number_format.h"
 
 namespace {
 
 std::u16string toUtf16(const std::filesystem::path& path) { return utf8ToUtf16(pathToUtf8(path)); }
 std::filesystem::path fromUtf16(std::u16string_view text) { return pathFromUtf8(utf16ToUtf8(text)); }
 
-// Fixed notation with a point, as the window shows numbers; the value is finite.
-std::u16string fixed(double value, int decimals)
-{
-    char text[400];  // the largest double has 309 integer digits
-    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return std::u16string(text, result.ptr);
-}
+std::u16string fixed(double value, int decimals) { return utf8ToUtf16(fixedPoint(value, decimals)); }
 
 void writeKey(const std::filesystem::path& file, std::u16string_view key, std::u16string_view value)
 {
@@ -32,12 +25,15 @@ void writeKey(const std::filesystem::path& file, std::u16string_view key, std::u
 
 } // namespace
 
-void saveSession(const std::filesystem::path& file, const SessionFields& fields, uint64_t songFrames,
+void saveSession(const std::filesystem::path& file, const CutSettings& settings, uint64_t songFrames,
                  const std::filesystem::path& songPath, const std::filesystem::path& outputFolder)
 {
-    const Loop cuts = readCutFields(fields.start, fields.end, fields.outro);
-    const double crossfadeMs = readNumberField(fields.crossfade);
-    validateCuts(songFrames, cuts.start, cuts.end, cuts.outro, crossfadeMs / 1000.0);
+    const Loop& cuts = settings.cuts;
+    validateCuts(songFrames, cuts.start, cuts.end, cuts.outro, settings.fadeSeconds);
+    // Only a count the session can be opened with again is stored, and an
+    // existing file stays as it was when the count is refused.
+    if (settings.repetitions < kFewestRepetitions || settings.repetitions > kMostRepetitions)
+        throw std::runtime_error(kSessionRepetitionsMessage);
 
     // The song is never written to, even when the save dialog is pointed at it.
     std::error_code unknown;
@@ -52,12 +48,8 @@ void saveSession(const std::filesystem::path& file, const SessionFields& fields,
     writeKey(file, u"Start", fixed(cuts.start, 9));
     writeKey(file, u"End", fixed(cuts.end, 9));
     writeKey(file, u"Outro", fixed(cuts.outro, 9));
-    writeKey(file, u"Fade", fixed(crossfadeMs, 3));
-    // Only a count the session can be opened with again is stored.
-    const double repetitions = readNumberField(fields.repetitions);
-    if (repetitions != std::floor(repetitions) || repetitions < kFewestRepetitions || repetitions > kMostRepetitions)
-        throw std::runtime_error(kSessionRepetitionsMessage);
-    writeKey(file, u"Repeats", fixed(repetitions, 0));
+    writeKey(file, u"Fade", fixed(1000.0 * settings.fadeSeconds, 3));
+    writeKey(file, u"Repeats", fixed(settings.repetitions, 0));
 }
 
 std::u16string readIniValue(const std::filesystem::path& iniFile, std::u16string_view key)

@@ -7,10 +7,8 @@
 #include <string>
 
 #include "analysis/analysis_model.h"
+#include "analysis/cut_rule.h"
 
-inline constexpr std::u16string_view kSessionExtension = u"tamrelloop";
-inline constexpr std::u16string_view kSessionFilterName = u"Proyecto Tamrel Loop (*.tamrelloop)";
-inline constexpr std::u16string_view kSessionFilterPattern = u"*.tamrelloop";
 inline constexpr std::u16string_view kSessionSection = u"Orvane";
 
 inline constexpr const char* kSessionSavedMessage = "Proyecto guardado. Conserva tambien la cancion original.";
@@ -20,18 +18,13 @@ inline constexpr const char* kSessionSongMovedMessage =
 inline constexpr const char* kSessionOutOfRangeMessage = "Proyecto con ajustes fuera de rango.";
 inline constexpr const char* kSessionRepetitionsMessage = "Elige de 1 a 100 repeticiones completas.";
 
-// The texts of the fields a session keeps: A, B, O in seconds, the crossfade
-// in milliseconds and the repetitions.
-struct SessionFields {
-    std::u16string start, end, outro, crossfade, repetitions;
-};
-
 // Writes the session of the loaded song (songFrames long, 0 when none is
-// loaded) into file, replacing it. Throws the number-field message, the
-// cut-validation message or kSessionWriteFailedMessage (also when file is
-// the song itself, which is left untouched); a failure while writing leaves
-// the keys written before it in the file.
-void saveSession(const std::filesystem::path& file, const SessionFields& fields, uint64_t songFrames,
+// loaded) into file, replacing it. Throws the cut-validation message or the
+// repetitions message before the file is touched, and
+// kSessionWriteFailedMessage (also when file is the song itself, which is
+// left untouched); a failure while writing leaves the keys written before it
+// in the file.
+void saveSession(const std::filesystem::path& file, const CutSettings& settings, uint64_t songFrames,
                  const std::filesystem::path& songPath, const std::filesystem::path& outputFolder);
 
 // What an opened session hands to the window: the output folder applies at

@@ -1,16 +1,19 @@
 #include "ui/enable_rules.h"
 
+#include "ui/control_ids.h"
+
 bool controlEnabled(int id, const EnableInputs& s)
 {
     switch (id) {
-    case 100: case 101: case 115:  // opening a song or session, choosing a folder
+    case kIdOpenAudio: case kIdOutputFolder: case kIdOpenSession:
         return !s.busy;
-    case 102: case 103: case 104: case 105: case 106: case 107: case 108: case 111: case 114:
-    case 117: case 118: case 119: case 120: case 124: case 125:  // work on the loaded song
+    case kIdList: case kIdFieldA: case kIdFieldB: case kIdFieldO: case kIdCrossfade: case kIdRepetitions:
+    case kIdJoinTest: case kIdExport: case kIdSaveSession: case kIdPlay: case kIdOriginal: case kIdLoop:
+    case kIdExplore: case kIdBeatBack: case kIdBeatForward:  // work on the loaded song
         return !s.busy && s.audioLoaded;
-    case 112:
+    case kIdCancel:
         return s.busy;
-    case 113:
+    case kIdShowExport:
         return !s.busy && s.exported;
     default:
         return true;

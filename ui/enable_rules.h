@@ -8,5 +8,5 @@ struct EnableInputs {
 };
 
 // Whether the control with this id is enabled; ids the rules do not name
-// (110, 116, 121, 122, 123, the labels) are always enabled.
+// (stop, help, zoom, magnet, the labels) are always enabled.
 bool controlEnabled(int id, const EnableInputs& state);

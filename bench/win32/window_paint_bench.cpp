@@ -115,40 +115,40 @@ int main()
 
     const double seconds = 20 * 60;
     WindowState& s = ui();
-    s.song.audio = syntheticSong(static_cast<int64_t>(seconds * 48000));
-    s.song.analysis = denseAnalysis(seconds, 3000, 5);
+    s.doc.song.audio = syntheticSong(static_cast<int64_t>(seconds * 48000));
+    s.doc.song.analysis = denseAnalysis(seconds, 3000, 5);
     auto begin = Clock::now();
-    s.peaks = buildPeaks(s.song.audio);
-    ++s.songGeneration;
+    s.peaks = buildPeaks(s.doc.song.audio);
+    ++s.doc.songGeneration;
     const double peaks = millis(Clock::now() - begin);
     s.visibleSpan = seconds;
     HWND list = control(kIdList);
     SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Manual"));
-    for (size_t k = 0; k < s.song.analysis.loops.size(); ++k)
+    for (size_t k = 0; k < s.doc.song.analysis.loops.size(); ++k)
         SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Loop"));
-    SendMessageW(list, LB_SETCURSEL, 1, 0);
-    showCuts(s.song.analysis.loops.front());
+    chooseCandidate(s.doc, 1);
+    showEntry();
     setBusy(false);
     pump();
 
-    s.view.playhead = 300;
+    s.doc.view.playhead = 300;
     const double first = repaint(window);
     std::vector<double> whole, zoomed, middle;
     for (int i = 0; i < 60; ++i) {
-        s.view.playhead = 300 + i * 0.033;
+        s.doc.view.playhead = 300 + i * 0.033;
         s.hoveredBeat = -1;
         whole.push_back(repaint(window));
     }
     s.visibleSpan = 20;
     s.viewStart = 295;
     for (int i = 0; i < 60; ++i) {
-        s.view.playhead = 300 + i * 0.033;
+        s.doc.view.playhead = 300 + i * 0.033;
         zoomed.push_back(repaint(window));
     }
     s.visibleSpan = 8;
     s.viewStart = 296;
     for (int i = 0; i < 60; ++i) {
-        s.view.playhead = 300 + i * 0.033;
+        s.doc.view.playhead = 300 + i * 0.033;
         middle.push_back(repaint(window));
     }
     RECT client{};
@@ -164,7 +164,7 @@ int main()
                 *std::max_element(middle.begin(), middle.end()));
     std::vector<double> ticks;
     for (int i = 0; i < 60; ++i) {
-        s.view.playhead = 300 + i * 0.033;
+        s.doc.view.playhead = 300 + i * 0.033;
         ticks.push_back(tick(window));
     }
     std::printf("  one playback tick (main window, both views), 8 s shown: median %.2f ms, slowest %.2f ms\n",

@@ -31,6 +31,11 @@ constexpr const char* kIdentifying = "Identificando la cancion";
 
 using Progress = std::vector<std::pair<int32_t, std::string>>;
 
+LoadOutcome& loadOf(Result& result)
+{
+    return std::get<LoadOutcome>(result.work);
+}
+
 // What the window sees of one job: its progress records, then its result.
 struct Outcome {
     Progress progress;
@@ -70,10 +75,10 @@ struct Window {
 
     // Launches the job and handles its messages as the window does; onProgress
     // may act on each record (cancel, for one).
-    Outcome run(JobFn job, const std::function<void(const ProgressRecord&)>& onProgress = {})
+    Outcome run(Job job, const std::function<void(const ProgressRecord&)>& onProgress = {})
     {
         Outcome outcome;
-        EXPECT_TRUE(launch(running.jobs, u"Leyendo audio y buscando frases", std::move(job)));
+        EXPECT_TRUE(launch(running.jobs, std::move(job)));
         while (!outcome.result) {
             const auto posted = platform::nextPostedMessage(receiver, 120000);
             if (!posted) {
@@ -129,25 +134,25 @@ TEST(LoadJob, SecondLoadOfTheSameSongComesFromTheCache)
     Window window;
     const fs::path song = copyOfDemo(window.root.path, "cancion.wav");
     const Outcome first = window.load(song);
-    ASSERT_TRUE(first.result->loaded) << utf16ToUtf8(first.result->error);
+    ASSERT_TRUE(loadOf(*first.result).loaded) << utf16ToUtf8(first.result->error);
     EXPECT_TRUE(analysed(first.progress));
     EXPECT_EQ(first.progress.front(), std::make_pair(1, std::string(kIdentifying)));
     ASSERT_EQ(cacheFiles(window.cacheFolder()).size(), 1u);
 
     const Outcome second = window.load(song);
-    ASSERT_TRUE(second.result->loaded) << utf16ToUtf8(second.result->error);
+    ASSERT_TRUE(loadOf(*second.result).loaded) << utf16ToUtf8(second.result->error);
     EXPECT_EQ(second.progress, (Progress{{1, kIdentifying}, {100, kRecovered}}));
     // The installed model is the stand-in, and the cache tag says so.
-    EXPECT_EQ(second.result->analysis.engine, kEngineStandInCache);
+    EXPECT_EQ(loadOf(*second.result).analysis.engine, kEngineStandInCache);
     // The decoder still ran: the audio is there, its analysis file is not.
-    EXPECT_EQ(second.result->audio, first.result->audio);
+    EXPECT_EQ(loadOf(*second.result).audio, loadOf(*first.result).audio);
     EXPECT_FALSE(fs::exists(window.running.folders.workFolder / "mono.f32"));
-    EXPECT_EQ(second.result->analysis.beats.size(), first.result->analysis.beats.size());
+    EXPECT_EQ(loadOf(*second.result).analysis.beats.size(), loadOf(*first.result).analysis.beats.size());
     EXPECT_FALSE(second.lateMessage);
 
     // Another name, the same bytes: the same entry.
     const Outcome renamed = window.load(copyOfDemo(window.root.path, "otro nombre ñ.wav"));
-    ASSERT_TRUE(renamed.result->loaded);
+    ASSERT_TRUE(loadOf(*renamed.result).loaded);
     EXPECT_FALSE(analysed(renamed.progress));
 }
 
@@ -155,17 +160,17 @@ TEST(LoadJob, ACorruptedEntryIsAnalysedAgainAndReplaced)
 {
     Window window;
     const fs::path song = copyOfDemo(window.root.path, "cancion.wav");
-    ASSERT_TRUE(window.load(song).result->loaded);
+    ASSERT_TRUE(loadOf(*window.load(song).result).loaded);
     const fs::path entry = cacheFiles(window.cacheFolder()).at(0);
     std::string bytes = testsupport::readBytes(entry);
     bytes[100] = static_cast<char>(bytes[100] ^ 0x01);
     std::ofstream(entry, std::ios::binary | std::ios::trunc) << bytes;
 
     const Outcome again = window.load(song);
-    ASSERT_TRUE(again.result->loaded);
+    ASSERT_TRUE(loadOf(*again.result).loaded);
     EXPECT_TRUE(analysed(again.progress));
     Analysis reread;
-    EXPECT_TRUE(readCachedAnalysis(entry, again.result->audio, reread));
+    EXPECT_TRUE(readCachedAnalysis(entry, loadOf(*again.result).audio, reread));
 }
 
 TEST(LoadJob, AShortSongFailsEvenWithACacheEntryForIt)
@@ -183,7 +188,7 @@ TEST(LoadJob, AShortSongFailsEvenWithACacheEntryForIt)
     ASSERT_EQ(cacheFiles(window.cacheFolder()).size(), 1u);
 
     const Outcome outcome = window.load(song);
-    EXPECT_FALSE(outcome.result->loaded);
+    EXPECT_FALSE(loadOf(*outcome.result).loaded);
     EXPECT_EQ(outcome.result->error, u"Duracion admitida: de 20 segundos a 20 minutos.");
     EXPECT_FALSE(outcome.result->cancelled);
 }
@@ -206,16 +211,16 @@ TEST(LoadJob, AnotherModelAnalysesTheSongAgain)
 {
     Window window;
     const fs::path song = copyOfDemo(window.root.path, "cancion.wav");
-    ASSERT_TRUE(window.load(song).result->loaded);
+    ASSERT_TRUE(loadOf(*window.load(song).result).loaded);
 
     const OtherModelInstall other;
     const SongLoadFolders where{other.folder.path, window.running.folders.workFolder, window.cacheFolder()};
     const platform::WindowHandle receiver = window.receiver;
-    const Outcome outcome = window.run([&](Result& result) {
-        loadSong(song, where, checkCancel, progressPoster(receiver), result.audio, result.analysis);
-        result.loaded = true;
-    });
-    ASSERT_TRUE(outcome.result->loaded) << utf16ToUtf8(outcome.result->error);
+    const Outcome outcome = window.run({LoadOutcome{}, [&](Result& result) {
+        loadSong(song, where, checkCancel, progressPoster(receiver), loadOf(result).audio, loadOf(result).analysis);
+        loadOf(result).loaded = true;
+    }});
+    ASSERT_TRUE(loadOf(*outcome.result).loaded) << utf16ToUtf8(outcome.result->error);
     EXPECT_TRUE(analysed(outcome.progress));
     EXPECT_EQ(cacheFiles(window.cacheFolder()).size(), 2u);  // one entry per model
 }
@@ -269,14 +274,14 @@ TEST(LoadJob, CancellingAtEachStageEndsTheJobAndCachesNothing)
         const TickFn tick = stage.tick();
         const fs::path song = stage.song;
         const Outcome outcome = window.run(
-            [&, tick, song](Result& result) {
-                loadSong(song, where, tick, progressPoster(receiver), result.audio, result.analysis);
-                result.loaded = true;
-            },
+            {LoadOutcome{}, [&, tick, song](Result& result) {
+                 loadSong(song, where, tick, progressPoster(receiver), loadOf(result).audio, loadOf(result).analysis);
+                 loadOf(result).loaded = true;
+             }},
             stage.onProgress);
         if (canceller.joinable())
             canceller.join();
-        EXPECT_FALSE(outcome.result->loaded);
+        EXPECT_FALSE(loadOf(*outcome.result).loaded);
         EXPECT_TRUE(outcome.result->cancelled);
         EXPECT_EQ(outcome.result->error, u"Operacion cancelada. El original se conserva.");
         EXPECT_FALSE(outcome.lateMessage);
@@ -289,21 +294,18 @@ TEST(ExportJob, ExportsWhatWasChosenWhenItWasLaunched)
     Window window;
     const fs::path song = copyOfDemo(window.root.path, "cancion.wav");
     const Outcome loaded = window.load(song);
-    ASSERT_TRUE(loaded.result->loaded) << utf16ToUtf8(loaded.result->error);
-    const Analysis& analysis = loaded.result->analysis;
+    ASSERT_TRUE(loadOf(*loaded.result).loaded) << utf16ToUtf8(loaded.result->error);
+    const Analysis& analysis = loadOf(*loaded.result).analysis;
     ASSERT_FALSE(analysis.loops.empty());
 
-    Loop cuts = analysis.loops[0];
-    double fade = 0.08;
-    int repetitions = 3;
-    JobFn job = exportJob(loaded.result->audio, analysis, cuts, fade, repetitions, window.running.folders.outputFolder,
-                          song);
+    CutSettings settings{analysis.loops[0], 0.08, 3};
+    Job job = exportJob(loadOf(*loaded.result).audio, analysis, settings, window.running.folders.outputFolder, song);
     // What the fields hold afterwards is not what was exported.
-    cuts.end = cuts.start + 1.0, fade = 0.2, repetitions = 9;
+    settings.cuts.end = settings.cuts.start + 1.0, settings.fadeSeconds = 0.2, settings.repetitions = 9;
     const Outcome exported = window.run(std::move(job));
     ASSERT_TRUE(exported.result->error.empty()) << utf16ToUtf8(exported.result->error);
     EXPECT_TRUE(exported.progress.empty());
-    const fs::path folder = exported.result->exportFolder;
+    const fs::path folder = std::get<ExportOutcome>(exported.result->work).folder;
     EXPECT_EQ(folder.parent_path(), window.running.folders.outputFolder);
     const std::string cutSettings = testsupport::readBytes(folder / "cortes.json");
     EXPECT_NE(cutSettings.find("\"repetitions\": 3,"), std::string::npos) << cutSettings;
@@ -315,19 +317,21 @@ TEST(Jobs, FailuresReachTheWindowAsTheirText)
     Window window;
     const struct {
         const char* what;
-        JobFn job;
+        Job job;
         std::u16string error;
     } cases[] = {
-        {"accented message", [](Result&) { throw std::runtime_error("Canci\xC3\xB3n da\xC3\xB1" "ada: \xE2\x82\xAC"); },
+        {"accented message",
+         {LoadOutcome{}, [](Result&) { throw std::runtime_error("Canci\xC3\xB3n da\xC3\xB1" "ada: \xE2\x82\xAC"); }},
          u"Canción dañada: €"},
-        {"not a standard exception", [](Result&) { throw 42; }, u"Ocurrio un error inesperado. Vuelve a abrir la cancion."},
+        {"not a standard exception", {LoadOutcome{}, [](Result&) { throw 42; }},
+         u"Ocurrio un error inesperado. Vuelve a abrir la cancion."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const Outcome outcome = window.run(c.job);
         EXPECT_EQ(outcome.result->error, c.error);
         EXPECT_FALSE(outcome.result->cancelled);
-        EXPECT_FALSE(outcome.result->loaded);
+        EXPECT_FALSE(loadOf(*outcome.result).loaded);
     }
 }
 
@@ -336,14 +340,13 @@ TEST(Jobs, LaunchWhileBusyChangesNothing)
     Window window;
     Jobs& jobs = window.running.jobs;
     std::atomic<bool> release{false};
-    ASSERT_TRUE(launch(jobs, u"primero", [&](Result&) {
-        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }));
+    ASSERT_TRUE(launch(jobs, {LoadOutcome{}, [&](Result&) {
+                           while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                       }}));
     const auto firstThread = jobs.jobThread.get_id();
     bool prepared = false;
-    EXPECT_FALSE(launch(jobs, u"segundo", [](Result&) {}, [&] { prepared = true; }));
+    EXPECT_FALSE(launch(jobs, {LoadOutcome{}, [](Result&) {}}, [&] { prepared = true; }));
     EXPECT_FALSE(prepared);
-    EXPECT_EQ(jobs.jobStatus, u"primero");
     EXPECT_EQ(jobs.jobThread.get_id(), firstThread);
     release = true;
     const auto posted = platform::nextPostedMessage(window.receiver, 10000);
@@ -358,7 +361,7 @@ TEST(Jobs, ShutdownDuringALoadJoinsTheJobAndRemovesTheWorkFolder)
     Window window;
     const fs::path song = window.root.path / "larga.wav";
     testsupport::writeWav(song, testsupport::ConstantWav{1, 8, 1200ull * 48000});
-    ASSERT_TRUE(launch(window.running.jobs, kLoadStatus, loadJob(song, window.running.folders, window.receiver)));
+    ASSERT_TRUE(launch(window.running.jobs, loadJob(song, window.running.folders, window.receiver)));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     shutdown(window.running);
     EXPECT_FALSE(window.running.jobs.jobThread.joinable());
@@ -376,3 +379,24 @@ TEST(Jobs, ShutdownDuringALoadJoinsTheJobAndRemovesTheWorkFolder)
 }
 
 } // namespace
+
+// A job whose result cannot be posted (the window's queue is gone or full)
+// must still end the busy state: the window finds the result where the job
+// left it.
+TEST(Jobs, AResultThatCannotBePostedIsStillHandedOver)
+{
+    Jobs jobs;
+    jobs.mainWindow = 0;  // nothing can be posted to it
+    ASSERT_TRUE(launch(jobs, {ExportOutcome{}, [](Result&) { throw std::runtime_error("perdido"); }}));
+    EXPECT_EQ(takeLostResult(jobs), nullptr) << "only once the job has ended";
+    std::unique_ptr<Result> result;
+    for (int i = 0; i < 10000 && !result; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        result = takeLostResult(jobs);
+    }
+    ASSERT_TRUE(result);
+    EXPECT_FALSE(jobs.busy);
+    EXPECT_FALSE(jobs.jobThread.joinable());
+    EXPECT_TRUE(std::holds_alternative<ExportOutcome>(result->work));
+    EXPECT_EQ(result->error, u"perdido");
+}

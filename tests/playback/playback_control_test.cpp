@@ -1,4 +1,3 @@
-#include "base/number_field.h"
 #include "base/utf.h"
 #include "playback/playback_control.h"
 
@@ -33,10 +32,8 @@ struct Bench {
         };
         inputs.audio = &pcm;
         inputs.analysis = &analysis;
-        inputs.start = u"0.5";
-        inputs.end = u"1.0";
-        inputs.outro = u"1,25";
-        inputs.fadeMillis = u"20";
+        inputs.cuts = cutRecord(0.5, 1.0, 1.25);
+        inputs.fadeSeconds = 0.02;
     }
     ~Bench()
     {
@@ -76,24 +73,18 @@ TEST(PlaybackControl, AFailedCheckShowsItsMessageAndLeavesARunningPlaybackRunnin
     struct Case {
         const char* name;
         PlaybackMode mode;
-        std::string start, end, outro, fade;
+        double start, end, outro, fadeMs;
         bool noBeats;
         std::string message;  // empty: it plays
     } cases[] = {
-        {"explore without beats", PlaybackMode::Explore, "0.5", "1.0", "1.25", "20", true, kNoBeatsToExploreMessage},
-        {"explore with beats", PlaybackMode::Explore, "0.5", "1.0", "1.25", "20", false, ""},
-        {"letters in A", PlaybackMode::Original, "abc", "1.0", "1.25", "20", false, kInvalidNumberMessage},
-        {"empty B", PlaybackMode::Original, "0.5", "", "1.25", "20", false, kInvalidNumberMessage},
-        {"blank after O", PlaybackMode::Original, "0.5", "1.0", "1.25 ", "20", false, kInvalidNumberMessage},
-        {"infinite fade", PlaybackMode::Original, "0.5", "1.0", "1.25", "inf", false, kInvalidNumberMessage},
-        {"nan", PlaybackMode::Original, "nan", "1.0", "1.25", "20", false, kInvalidNumberMessage},
-        {"bad field in loop", PlaybackMode::Loop, "0.5", "1.0x", "1.25", "20", false, kInvalidNumberMessage},
-        {"commas, blanks, signs", PlaybackMode::Loop, " 0,5", "+1.0", "125e-2", "20,0", false, ""},
-        {"3 ms fade, loop", PlaybackMode::Loop, "0.5", "1.0", "1.25", "3", false, kCutsMessage},
-        {"3 ms fade, join test", PlaybackMode::JoinTest, "0.5", "1.0", "1.25", "3", false, kCutsMessage},
-        {"3 ms fade, original", PlaybackMode::Original, "0.5", "1.0", "1.25", "3", false, ""},
-        {"outro before B", PlaybackMode::Loop, "0.5", "1.0", "0.9", "20", false, kCutsMessage},
-        {"outro too late", PlaybackMode::JoinTest, "0.5", "1.0", "1.97", "20", false, kCutsMessage},
+        {"explore without beats", PlaybackMode::Explore, 0.5, 1.0, 1.25, 20, true, kNoBeatsToExploreMessage},
+        {"explore with beats", PlaybackMode::Explore, 0.5, 1.0, 1.25, 20, false, ""},
+        {"3 ms fade, loop", PlaybackMode::Loop, 0.5, 1.0, 1.25, 3, false, kCutsMessage},
+        {"3 ms fade, join test", PlaybackMode::JoinTest, 0.5, 1.0, 1.25, 3, false, kCutsMessage},
+        {"3 ms fade, original", PlaybackMode::Original, 0.5, 1.0, 1.25, 3, false, ""},
+        {"outro before B", PlaybackMode::Loop, 0.5, 1.0, 0.9, 20, false, kCutsMessage},
+        {"outro too late", PlaybackMode::JoinTest, 0.5, 1.0, 1.97, 20, false, kCutsMessage},
+        {"infinite fade, loop", PlaybackMode::Loop, 0.5, 1.0, 1.25, HUGE_VAL, false, kCutsMessage},
     };
     for (const Case& c : cases) {
         Bench b;
@@ -102,10 +93,8 @@ TEST(PlaybackControl, AFailedCheckShowsItsMessageAndLeavesARunningPlaybackRunnin
         ASSERT_TRUE(eventually([&] { return b.stalled(); }));
         const std::shared_ptr<VirtualDevice> running = b.device;
 
-        b.inputs.start = utf8ToUtf16(c.start);
-        b.inputs.end = utf8ToUtf16(c.end);
-        b.inputs.outro = utf8ToUtf16(c.outro);
-        b.inputs.fadeMillis = utf8ToUtf16(c.fade);
+        b.inputs.cuts = cutRecord(c.start, c.end, c.outro);
+        b.inputs.fadeSeconds = c.fadeMs / 1000.0;
         Analysis none;
         if (c.noBeats)
             b.inputs.analysis = &none;

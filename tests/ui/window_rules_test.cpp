@@ -4,10 +4,10 @@
 #include <tuple>
 #include <vector>
 
-#include "ui/beat_snap.h"
+#include "app/beat_snap.h"
 #include "ui/enable_rules.h"
 #include "ui/layout.h"
-#include "ui/number_format.h"
+#include "base/number_format.h"
 #include "ui/playhead_follow.h"
 #include "ui/segment_layout.h"
 

@@ -1,96 +1,63 @@
-// The command handler: what every control of the window does when pressed.
+// The command table: what every control of the window does when pressed,
+// as operations of the document, and the window's side of their outcome.
 #include "ui/win32/commands.h"
 
-#include <algorithm>
-#include <cmath>
+#include <array>
 #include <stdexcept>
 
-#include "analysis/cut_rule.h"
+#include "app/document_playback.h"
 #include "app/settings.h"
 #include "app/song_jobs.h"
+#include "app/window_texts.h"
 #include "base/cancel.h"
-#include "base/number_field.h"
 #include "base/utf.h"
-#include "playback/beat_walk.h"
-#include "session/session_file.h"
 #include "ui/timeline_geometry.h"
 #include "ui/win32/main_window.h"
 
-PlaybackInputs playbackInputs()
-{
-    WindowState& s = ui();
-    PlaybackInputs inputs;
-    inputs.audio = &s.song.audio;
-    inputs.analysis = &s.song.analysis;
-    inputs.start = fieldText(kIdFieldA);
-    inputs.end = fieldText(kIdFieldB);
-    inputs.outro = fieldText(kIdFieldO);
-    inputs.fadeMillis = fieldText(kIdCrossfade);
-    return inputs;
-}
-
 namespace {
 
+// The timer follows a playback that started; a failure shows its text.
 void applyStart(const StartOutcome& outcome)
 {
-    if (outcome.started) {
+    if (outcome.started)
         SetTimer(ui().main, kPlaybackTimer, kPlaybackTimerMs, nullptr);
-        refreshViews();
-    }
     if (!outcome.status.empty())
         setStatus(toWide(outcome.status));
-}
-
-void play(PlaybackMode mode, double t)
-{
-    applyStart(startPlayback(player(), playbackInputs(), ui().view.busy, mode, t));
-}
-
-// The checked cuts, crossfade (s) and repetitions of the fields.
-struct CheckedFields {
-    Loop cuts;
-    double fadeSeconds = 0;
-    int repetitions = 0;
-};
-
-CheckedFields checkFields()
-{
-    WindowState& s = ui();
-    CheckedFields checked;
-    checked.cuts = readCutFields(fieldText(kIdFieldA), fieldText(kIdFieldB), fieldText(kIdFieldO));
-    checked.fadeSeconds = readNumberField(fieldText(kIdCrossfade)) / 1000.0;
-    validateCuts(s.song.audio.size() / 2, checked.cuts.start, checked.cuts.end, checked.cuts.outro,
-                 checked.fadeSeconds);
-    const double repetitions = readNumberField(fieldText(kIdRepetitions));
-    if (repetitions != std::floor(repetitions) || repetitions < kFewestRepetitions || repetitions > kMostRepetitions)
-        throw std::runtime_error(kSessionRepetitionsMessage);
-    checked.repetitions = static_cast<int>(repetitions);
-    return checked;
+    refreshViews();
 }
 
 // Stops playback, shows the job's text and disables what a job must not meet.
-std::function<void()> prepareForJob(const std::u16string& status)
+std::function<void()> prepareForJob(const char* status)
 {
     return [status] {
         stopPlaybackAndRefresh();
-        setStatus(toWide(status) + L"\u2026");
+        setStatus(toWide(std::string(status) + kEllipsis));
         setBusy(true);
     };
 }
 
-void startExport()
+// A job that could not start leaves the window as it was, with the reason.
+void startJob(Job job, const char* status)
 {
     WindowState& s = ui();
-    const CheckedFields checked = checkFields();
-    launch(s.running->jobs, kExportStatus,
-           exportJob(s.song.audio, s.song.analysis, checked.cuts, checked.fadeSeconds, checked.repetitions,
-                     s.running->folders.outputFolder, s.song.path),
-           prepareForJob(kExportStatus));
+    try {
+        launch(s.running->jobs, std::move(job), prepareForJob(status));
+    } catch (const std::exception&) {
+        setBusy(false);
+        throw std::runtime_error(kUnexpectedErrorMessage);
+    }
 }
 
-void chooseOutputFolder()
+void openAudio(WindowState& s)
 {
-    WindowState& s = ui();
+    s.doc.sessionToRestore.reset();
+    const std::filesystem::path song = s.seams.fileDialog(s.main, DialogKind::OpenAudio);
+    if (!song.empty())
+        openSong(song);
+}
+
+void chooseOutputFolder(WindowState& s)
+{
     const std::filesystem::path folder = s.seams.folderPicker(s.main);
     if (folder.empty())
         return;
@@ -98,143 +65,99 @@ void chooseOutputFolder()
     SetWindowTextW(s.outputLabel, s.running->folders.outputFolder.wstring().c_str());
 }
 
-void saveSessionCommand()
+void chooseListRow(WindowState& s)
 {
-    WindowState& s = ui();
+    chooseCandidate(s.doc, static_cast<int>(SendMessageW(control(kIdList), LB_GETCURSEL, 0, 0)));
+    showEntry();
+}
+
+void startExport(WindowState& s)
+{
+    if (!audioLoaded())
+        return;
+    const CutSettings settings = checkedSettings(s.doc);
+    startJob(exportJob(s.doc.song.audio, s.doc.song.analysis, settings, s.running->folders.outputFolder,
+                       s.doc.song.path),
+             kExportStatus);
+}
+
+void showExport(WindowState& s)
+{
+    if (!s.doc.lastExportFolder.empty())
+        s.seams.shellOpen(s.main, s.doc.lastExportFolder.wstring());
+}
+
+void saveSessionCommand(WindowState& s)
+{
     const std::filesystem::path file = s.seams.fileDialog(s.main, DialogKind::SaveSession);
     if (file.empty())
         return;
-    const SessionFields fields{fieldText(kIdFieldA), fieldText(kIdFieldB), fieldText(kIdFieldO),
-                               fieldText(kIdCrossfade), fieldText(kIdRepetitions)};
-    saveSession(file, fields, s.song.audio.size() / 2, s.song.path, s.running->folders.outputFolder);
+    saveDocumentSession(s.doc, file, s.running->folders.outputFolder);
     setStatus(toWide(std::string(kSessionSavedMessage)));
 }
 
-void openSessionCommand()
+void openSessionCommand(WindowState& s)
 {
-    WindowState& s = ui();
     const std::filesystem::path file = s.seams.fileDialog(s.main, DialogKind::OpenSession);
     if (file.empty())
         return;
-    const OpenedSession session = openSession(file, s.running->folders.outputFolder);
-    if (!session.outputFolder.empty()) {
-        // For this run only; the settings file keeps the user's own choice.
-        s.running->folders.outputFolder = session.outputFolder;
-        SetWindowTextW(s.outputLabel, session.outputFolder.wstring().c_str());
-    }
-    s.sessionCuts = session.cuts;
-    s.sessionCrossfade = session.crossfadeMs;
-    s.sessionRepetitions = session.repetitions;
-    s.restoreSessionCuts = true;
-    openSong(session.song);
+    const std::filesystem::path song = openDocumentSession(s.doc, file, s.running->folders.outputFolder);
+    SetWindowTextW(s.outputLabel, s.running->folders.outputFolder.wstring().c_str());
+    openSong(song);
 }
 
-void stepBeat(int direction)
+void help(WindowState& s)
 {
-    WindowState& s = ui();
-    const auto& beats = s.song.analysis.beats;
-    if (beats.empty())
-        return;
-    const bool wasPlaying = player().state.playing.load();
-    stopPlayback(player(), s.view.playhead);
-    int i = beatIndexAt(s.song.analysis, s.view.playhead) + direction;
-    i = std::clamp(i, 0, static_cast<int>(beats.size()) - 1);
-    s.view.playhead = beats[static_cast<size_t>(i)].time;
-    if (wasPlaying)
-        play(s.view.mode, s.view.playhead);
+    s.seams.shellOpen(s.main, (installFolder() / kHelpFileName).wstring());
+}
+
+void joinTest(WindowState& s) { applyStart(playJoinTest(s.doc, player())); }
+void playButton(WindowState& s) { applyStart(playOrPause(s.doc, player())); }
+void original(WindowState& s) { applyStart(chooseMode(s.doc, player(), PlaybackMode::Original)); }
+void loop(WindowState& s) { applyStart(chooseMode(s.doc, player(), PlaybackMode::Loop)); }
+void explore(WindowState& s) { applyStart(chooseMode(s.doc, player(), PlaybackMode::Explore)); }
+void beatBack(WindowState& s) { applyStart(stepBeat(s.doc, player(), -1)); }
+void beatForward(WindowState& s) { applyStart(stepBeat(s.doc, player(), +1)); }
+void stopCommand(WindowState&) { stopPlaybackAndRefresh(); }
+void zoomOut(WindowState&) { zoomTimeline(1.5); }
+void zoomIn(WindowState&) { zoomTimeline(2.0 / 3.0); }
+
+void magnet(WindowState& s)
+{
+    s.doc.magnet = !s.doc.magnet;
     refreshViews();
 }
 
-void chooseMode(PlaybackMode mode)
+void cancel(WindowState&)
 {
-    WindowState& s = ui();
-    const bool wasPlaying = player().state.playing.load();
-    stopPlayback(player(), s.view.playhead);
-    s.view.mode = mode;
-    if (wasPlaying)
-        play(mode, s.view.playhead);
-    refreshViews();
+    cancelFlag.exchange(true);
+    setStatus(toWide(std::string(kCancellingStatus)));
 }
 
-void runIdleCommand(int id)
-{
-    WindowState& s = ui();
-    switch (id) {
-    case kIdOpenAudio: {
-        s.restoreSessionCuts = false;
-        const std::filesystem::path song = s.seams.fileDialog(s.main, DialogKind::OpenAudio);
-        if (!song.empty())
-            openSong(song);
-        break;
-    }
-    case kIdOutputFolder:
-        chooseOutputFolder();
-        break;
-    case kIdList: {
-        const LRESULT selected = SendMessageW(control(kIdList), LB_GETCURSEL, 0, 0);
-        if (selected >= 1 && static_cast<size_t>(selected) <= s.song.analysis.loops.size())
-            showCuts(s.song.analysis.loops[static_cast<size_t>(selected) - 1]);
-        refreshViews();
-        break;
-    }
-    case kIdJoinTest:
-        if (audioLoaded()) {
-            checkFields();
-            play(PlaybackMode::JoinTest, readNumberField(fieldText(kIdFieldA)));
-        }
-        break;
-    case kIdExport:
-        if (audioLoaded())
-            startExport();
-        break;
-    case kIdShowExport:
-        if (!s.lastExportFolder.empty())
-            s.seams.shellOpen(s.main, s.lastExportFolder.wstring());
-        break;
-    case kIdSaveSession:
-        saveSessionCommand();
-        break;
-    case kIdOpenSession:
-        openSessionCommand();
-        break;
-    case kIdHelp:
-        s.seams.shellOpen(s.main, (installFolder() / "LEEME.html").wstring());
-        break;
-    case kIdPlay:
-        if (!audioLoaded())
-            break;
-        if (player().state.playing.load()) {
-            togglePause(player());
-            refreshViews();
-        } else {
-            play(s.view.mode, s.view.playhead);
-        }
-        break;
-    case kIdOriginal:
-        chooseMode(PlaybackMode::Original);
-        break;
-    case kIdLoop:
-        chooseMode(PlaybackMode::Loop);
-        break;
-    case kIdExplore:
-        chooseMode(PlaybackMode::Explore);
-        break;
-    case kIdBeatBack:
-        stepBeat(-1);
-        break;
-    case kIdBeatForward:
-        stepBeat(+1);
-        break;
-    default:
-        break;
-    }
-}
+struct CommandEntry {
+    int id;
+    void (*run)(WindowState&);
+    bool whileBusy;  // the few a running job does not lock out
+};
+
+const std::array<CommandEntry, 20> kCommands = {{
+    {kIdOpenAudio, openAudio, false},        {kIdOutputFolder, chooseOutputFolder, false},
+    {kIdList, chooseListRow, false},         {kIdJoinTest, joinTest, false},
+    {kIdStop, stopCommand, true},            {kIdExport, startExport, false},
+    {kIdCancel, cancel, true},               {kIdShowExport, showExport, false},
+    {kIdSaveSession, saveSessionCommand, false}, {kIdOpenSession, openSessionCommand, false},
+    {kIdHelp, help, false},                  {kIdPlay, playButton, false},
+    {kIdOriginal, original, false},          {kIdLoop, loop, false},
+    {kIdExplore, explore, false},            {kIdZoomIn, zoomIn, true},
+    {kIdZoomOut, zoomOut, true},             {kIdMagnet, magnet, true},
+    {kIdBeatBack, beatBack, false},          {kIdBeatForward, beatForward, false},
+}};
 
 } // namespace
 
 void stopPlaybackAndRefresh()
 {
-    stopPlayback(player(), ui().view.playhead);
+    stop(ui().doc, player());
     KillTimer(ui().main, kPlaybackTimer);
     refreshViews();
 }
@@ -242,33 +165,28 @@ void stopPlaybackAndRefresh()
 void runCommand(int id)
 {
     WindowState& s = ui();
-    if (id == kIdStop) {
-        stopPlaybackAndRefresh();
+    for (const CommandEntry& entry : kCommands) {
+        if (entry.id != id)
+            continue;
+        if (s.doc.view.busy && !entry.whileBusy)
+            return;
+        try {
+            entry.run(s);
+        } catch (const std::exception& e) {
+            s.seams.messageBox(s.main, toWide(std::string(e.what())), MB_ICONINFORMATION);
+        }
         return;
-    }
-    if (id == kIdCancel) {
-        cancelFlag.exchange(true);
-        setStatus(L"Cancelando\u2026");
-        return;
-    }
-    if (s.view.busy)
-        return;
-    try {
-        runIdleCommand(id);
-    } catch (const std::exception& e) {
-        s.seams.messageBox(s.main, toWide(std::string(e.what())), MB_ICONINFORMATION);
     }
 }
 
 void openSong(const std::filesystem::path& path)
 {
     WindowState& s = ui();
-    if (s.view.busy)
+    if (s.doc.view.busy)
         return;
-    s.song.path = path;
+    s.doc.song.path = path;
     SetWindowTextW(s.songLabel, path.filename().wstring().c_str());
-    launch(s.running->jobs, kLoadStatus, loadJob(path, s.running->folders, s.running->jobs.mainWindow),
-           prepareForJob(kLoadStatus));
+    startJob(loadJob(path, s.running->folders, s.running->jobs.mainWindow), kLoadStatus);
 }
 
 void zoomTimeline(double factor)
@@ -276,7 +194,7 @@ void zoomTimeline(double factor)
     WindowState& s = ui();
     if (!audioLoaded())
         return;
-    const TimelineView next = zoomedView(TimelineView{s.viewStart, s.visibleSpan, songDuration(s.song), 0}, factor, 0.5);
+    const TimelineView next = zoomedView(TimelineView{s.viewStart, s.visibleSpan, songDuration(s.doc), 0}, factor, 0.5);
     s.visibleSpan = next.visibleSpan;
     s.viewStart = next.viewStart;
     refreshViews();
@@ -284,11 +202,12 @@ void zoomTimeline(double factor)
 
 void seekTo(double t)
 {
-    WindowState& s = ui();
-    const StartOutcome outcome = seek(player(), playbackInputs(), s.view, t);
-    if (outcome.started)
-        SetTimer(s.main, kPlaybackTimer, kPlaybackTimerMs, nullptr);
-    else if (!outcome.status.empty())
-        setStatus(toWide(outcome.status));
+    applyStart(seekTo(ui().doc, player(), t));
+}
+
+void placeCutAt(CutField field, double t)
+{
+    placeCut(ui().doc, field, t);
+    showEntry();
     refreshViews();
 }

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "playback/playback_control.h"
+#include "app/cut_entry.h"
 
 void runCommand(int id);
 // True when the hook consumed the message.
@@ -16,5 +16,5 @@ void stopPlaybackAndRefresh();
 void zoomTimeline(double factor);
 // Moves the playhead to t, restarting a running playback there.
 void seekTo(double t);
-// The song and the cut fields as playback takes them.
-PlaybackInputs playbackInputs();
+// A key, a drag or a double click placed cut A, B or O at t (snapped with the magnet on).
+void placeCutAt(CutField field, double t);

@@ -8,11 +8,12 @@
 #include <uxtheme.h>
 
 #include <array>
+#include <optional>
 
 #include "base/utf.h"
 #include "ui/enable_rules.h"
 #include "ui/layout.h"
-#include "ui/number_format.h"
+#include "base/number_format.h"
 #include "ui/win32/drawing.h"
 #include "ui/win32/main_window.h"
 
@@ -163,13 +164,23 @@ void layoutControls(int clientWidth, int clientHeight)
 void setBusy(bool busy)
 {
     WindowState& s = ui();
-    s.view.busy = busy;
-    const EnableInputs state{busy, audioLoaded(), !s.lastExportFolder.empty()};
+    s.doc.view.busy = busy;
+    const EnableInputs state{busy, audioLoaded(), !s.doc.lastExportFolder.empty()};
+    // A disabled control keeps nobody's focus: the keys would then reach no
+    // window at all, so the focus moves to the main window first.
+    HWND focus = GetFocus();
+    for (const ControlSpec& spec : kControls)
+        if (spec.id != 0 && control(spec.id) == focus && !controlEnabled(spec.id, state))
+            SetFocus(s.main);
     for (const ControlSpec& spec : kControls)
         if (spec.id != 0)
             EnableWindow(control(spec.id), controlEnabled(spec.id, state));
-    if (busy)
+    if (busy) {
         SendMessageW(s.progress, PBM_SETPOS, 0, 0);
+        SetTimer(s.main, kJobWatchTimer, kJobWatchTimerMs, nullptr);
+    } else {
+        KillTimer(s.main, kJobWatchTimer);
+    }
 }
 
 void refreshViews()
@@ -181,7 +192,7 @@ void refreshViews()
     // The buttons that show state repaint only when it changed: the timer
     // refreshes 30 times a second, and their look changes a few times a song.
     const PlaybackState& playback = player().state;
-    const ButtonLook look{playback.playing.load() && !playback.paused.load(), s.view.mode, s.magnet};
+    const ButtonLook look{playback.playing.load() && !playback.paused.load(), s.doc.view.mode, s.doc.magnet};
     if (look == s.buttonLook)
         return;
     s.buttonLook = look;
@@ -190,14 +201,32 @@ void refreshViews()
             InvalidateRect(button, nullptr, FALSE);
 }
 
-void showCuts(const Loop& cuts)
+namespace {
+
+constexpr std::array<int, kCutFieldCount> kFieldIds = {kIdFieldA, kIdFieldB, kIdFieldO, kIdCrossfade, kIdRepetitions};
+
+} // namespace
+
+std::optional<CutField> cutFieldOf(int id)
+{
+    for (size_t i = 0; i < kFieldIds.size(); ++i)
+        if (kFieldIds[i] == id)
+            return static_cast<CutField>(i);
+    return std::nullopt;
+}
+
+void showEntry()
 {
     WindowState& s = ui();
     s.settingFields = true;
-    setFieldText(kIdFieldA, toWide(formatFixed(cuts.start, 6)));
-    setFieldText(kIdFieldB, toWide(formatFixed(cuts.end, 6)));
-    setFieldText(kIdFieldO, toWide(formatFixed(cuts.outro, 6)));
+    for (size_t i = 0; i < kFieldIds.size(); ++i) {
+        const TypedNumber& number = s.doc.entry.fields[i];
+        // A field that does not read keeps the user's text to mend.
+        if (number.readable)
+            setFieldText(kFieldIds[i], toWide(shownText(static_cast<CutField>(i), number.value)));
+    }
     s.settingFields = false;
+    SendMessageW(control(kIdList), LB_SETCURSEL, static_cast<WPARAM>(s.doc.candidate), 0);
     if (s.timeline)
         InvalidateRect(s.timeline, nullptr, FALSE);
 }

@@ -8,7 +8,6 @@
 
 #include <string>
 
-#include "session/session_file.h"
 #include "ui/win32/main_window.h"
 
 namespace {
@@ -58,9 +57,8 @@ std::filesystem::path systemFileDialog(HWND owner, DialogKind kind)
                                        L"*.mp3;*.wav;*.flac;*.ogg;*.m4a;*.aac;*.opus;*.wma"},
                                       {L"Todos los archivos", L"*.*"}}),
                           nullptr);
-    const std::wstring filter = filterList({{toWide(kSessionFilterName), toWide(kSessionFilterPattern)}});
-    const std::wstring extension = toWide(kSessionExtension);
-    return fileDialog(owner, kind == DialogKind::SaveSession, filter, extension.c_str());
+    const std::wstring filter = filterList({{L"Proyecto Tamrel Loop (*.tamrelloop)", L"*.tamrelloop"}});
+    return fileDialog(owner, kind == DialogKind::SaveSession, filter, L"tamrelloop");
 }
 
 std::filesystem::path folderPicker(HWND owner)

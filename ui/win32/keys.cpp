@@ -1,8 +1,6 @@
 // The keyboard hook: the message loop shows it every message first.
 #include <cwchar>
 
-#include "ui/beat_snap.h"
-#include "ui/number_format.h"
 #include "ui/win32/commands.h"
 #include "ui/win32/main_window.h"
 
@@ -15,12 +13,9 @@ bool focusInField()
     return focus && GetClassNameW(focus, name, 16) > 0 && _wcsicmp(name, L"Edit") == 0;
 }
 
-void markCut(int field)
+void markCut(CutField field)
 {
-    WindowState& s = ui();
-    const double t = snappedTime(s.song.analysis, s.view.playhead, s.magnet);
-    setFieldText(field, toWide(formatFixed(t, 6)));
-    refreshViews();
+    placeCutAt(field, ui().doc.view.playhead);
 }
 
 } // namespace
@@ -59,13 +54,13 @@ bool keyboardHook(const MSG& message)
         runCommand(kIdBeatForward);
         return true;
     case 'A':
-        markCut(kIdFieldA);
+        markCut(CutField::Start);
         return true;
     case 'B':
-        markCut(kIdFieldB);
+        markCut(CutField::End);
         return true;
     case 'O':
-        markCut(kIdFieldO);
+        markCut(CutField::Outro);
         return true;
     default:
         return false;

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "ui/layout.h"
-#include "ui/number_format.h"
+#include "base/number_format.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/paint.h"
 #include "ui/win32/paint_buffer.h"
@@ -18,11 +18,11 @@ std::wstring fixed(double x, int decimals)
 void paintHeader(Graphics* g, float W)
 {
     const WindowState& s = ui();
-    const Analysis& a = s.song.analysis;
+    const Analysis& a = s.doc.song.analysis;
     const bool beats = !a.beats.empty();
     queueText(L"T A M R E L", 19, 9, 155, 23, 14, TextColour, true);
     queueText(L"ORVANE  2", 21, 30, 150, 14, 8, Muted, true);
-    drawSegmentText(g, formatClock(s.view.playhead), 207, 60, 18, 30, TextColour);
+    drawSegmentText(g, formatClock(s.doc.view.playhead), 207, 60, 18, 30, TextColour);
     queueText(L"48 kHz  /  EST\u00C9REO", 210, 93, 210, 17, 9, Muted);
     queueText(a.bpm > 0 ? fixed(a.bpm, 1) + L" BPM" : std::wstring(L"\u2014 BPM"), 489, 61, 180, 31, 22, Orange, true);
     queueText(beats ? fixed(a.bpmLow, 1) + L"\u2013" + fixed(a.bpmHigh, 1) + L" BPM \u00B7 tempo local"
@@ -42,8 +42,8 @@ void paintPanel(Graphics* g, float W, float H)
     const float K = W - 284;
     const float L = static_cast<float>(listHeight(static_cast<int>(H)));
     queueText(L"LOOP BUILDER", K, 123, 260, 21, 11, TextColour, true);
-    const LRESULT selected = SendMessageW(control(kIdList), LB_GETCURSEL, 0, 0);
-    const auto& loops = s.song.analysis.loops;
+    const int selected = s.doc.candidate;
+    const auto& loops = s.doc.song.analysis.loops;
     double values[3] = {0, 0, 0};
     if (selected >= 1 && static_cast<size_t>(selected) <= loops.size()) {
         const Loop& loop = loops[static_cast<size_t>(selected) - 1];

@@ -10,6 +10,7 @@
 
 #include "base/audio_constants.h"
 #include "base/cancel.h"
+#include "app/window_texts.h"
 #include "ui/layout.h"
 #include "ui/win32/commands.h"
 #include "ui/win32/drawing.h"
@@ -30,18 +31,13 @@ LRESULT onCommand(WPARAM wParam)
     const int code = HIWORD(wParam);
     // Code 1 is also the list's selection change.
     if (code == 0 || code == 1) {
-        if (id == kIdZoomOut)
-            zoomTimeline(1.5);
-        else if (id == kIdZoomIn)
-            zoomTimeline(2.0 / 3.0);
-        else if (id == kIdMagnet) {
-            s.magnet = !s.magnet;
-            refreshViews();
-        } else
-            runCommand(id);
+        runCommand(id);
     } else if (code == EN_CHANGE) {
-        if (!s.settingFields && (id == kIdFieldA || id == kIdFieldB || id == kIdFieldO))
-            SendMessageW(control(kIdList), LB_SETCURSEL, 0, 0);
+        const std::optional<CutField> field = cutFieldOf(id);
+        if (!s.settingFields && field) {
+            typeField(s.doc, *field, fieldText(id));
+            SendMessageW(control(kIdList), LB_SETCURSEL, static_cast<WPARAM>(s.doc.candidate), 0);
+        }
         refreshViews();
     }
     return 0;
@@ -52,23 +48,23 @@ void onDropFiles(HDROP drop)
     std::wstring name(32768, L'\0');
     const UINT length = DragQueryFileW(drop, 0, name.data(), static_cast<UINT>(name.size()));
     DragFinish(drop);
-    if (length == 0 || ui().view.busy)
+    if (length == 0 || ui().doc.view.busy)
         return;
     name.resize(length);
-    ui().restoreSessionCuts = false;
+    ui().doc.sessionToRestore.reset();
     openSong(std::filesystem::path(name));
 }
 
 void onClose()
 {
     WindowState& s = ui();
-    if (!s.view.busy) {
+    if (!s.doc.view.busy) {
         DestroyWindow(s.main);
         return;
     }
-    s.closePending = true;
+    s.doc.closePending = true;
     cancelFlag.exchange(true);
-    setStatus(L"Terminando la ventana de an\u00E1lisis antes de cerrar\u2026");
+    setStatus(toWide(std::string(kClosingStatus)));
 }
 
 void registerClass(const wchar_t* name, UINT style, WNDPROC procedure, LPCWSTR cursor, HICON icon)
@@ -90,14 +86,9 @@ WindowState& ui()
     return state;
 }
 
-double songDuration(const Song& song)
-{
-    return static_cast<double>(song.audio.size()) * 0.5 / kSongFrameRate;
-}
-
 bool audioLoaded()
 {
-    return !ui().song.audio.empty();
+    return songLoaded(ui().doc);
 }
 
 Player& player()
@@ -177,7 +168,21 @@ void endWindow(Running& running)
     }
 }
 
+void reportUnexpected()
+{
+    WindowState& s = ui();
+    const std::wstring text = toWide(std::string(kUnexpectedErrorMessage));
+    setStatus(text);
+    if (s.seams.messageBox)
+        s.seams.messageBox(s.main, text, MB_ICONINFORMATION);
+}
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return guarded([&] { return handleMainMessage(window, message, wParam, lParam); });
+}
+
+LRESULT handleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     WindowState& s = ui();
     switch (message) {
@@ -187,7 +192,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         createControls();
         return 0;
     case WM_DESTROY:
-        stopPlayback(player(), s.view.playhead);
+        stopPlayback(player(), s.doc.view.playhead);
         KillTimer(window, kPlaybackTimer);
         PostQuitMessage(0);
         return 0;
@@ -227,6 +232,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
         if (wParam == kPlaybackTimer)
             onPlaybackTimer();
+        else if (wParam == kJobWatchTimer)
+            checkLostResult();
         return 0;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:

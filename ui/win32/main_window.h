@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "analysis/analysis_model.h"
@@ -24,15 +25,39 @@ void runMessageLoop();
 void endWindow(Running& running);
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT handleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The window's edge: nothing a message does may leave a window procedure as
+// an exception, which would end the program; the user sees the unexpected
+// error's text instead and the window goes on.
+void reportUnexpected();
+template <typename Handler>
+LRESULT guarded(Handler&& handler)
+{
+    try {
+        return handler();
+    } catch (...) {
+        try {
+            reportUnexpected();
+        } catch (...) {
+        }
+        return 0;
+    }
+}
 void createControls();
 // Places every child for a client area of the given pixel size (by default the current one).
 void layoutControls();
 void layoutControls(int clientWidth, int clientHeight);
 void setBusy(bool busy);
 void refreshViews();
-void showCuts(const Loop& cuts);
+// Writes the document's fields into their controls and selects its list row.
+void showEntry();
+// The cut field a control id stands for.
+std::optional<CutField> cutFieldOf(int id);
 void setStatus(const std::wstring& text);
 void adoptResult(void* payload);
+// A job that ended without posting its result is adopted all the same.
+void checkLostResult();
 void showProgress(void* payload);
 void onPlaybackTimer();
 

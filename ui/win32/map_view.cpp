@@ -9,7 +9,7 @@
 #include <string>
 
 #include "playback/beat_walk.h"
-#include "ui/number_format.h"
+#include "base/number_format.h"
 #include "ui/ring_geometry.h"
 #include "ui/win32/commands.h"
 #include "ui/win32/main_window.h"
@@ -72,7 +72,7 @@ void paintGuideRings(Graphics* g, const Ring& ring)
 // everything that changes only with the song and the view's size.
 void paintStill(Graphics* g, const RingView& v, float W, float H)
 {
-    const Analysis& a = ui().song.analysis;
+    const Analysis& a = ui().doc.song.analysis;
     fillRect(g, 0xFF0F1116, 0, 0, W, H);
     paintGuideRings(g, v.ring);
     const auto& connections = a.connections;
@@ -93,10 +93,10 @@ void copyStill(const PaintBuffer& buffer, const RingView& v)
     WindowState::Layer& layer = ui().mapLayer;
     const int w = std::max(1, buffer.width), h = std::max(1, buffer.height);
     HDC dc = CreateCompatibleDC(buffer.memory);
-    if (!layer.bitmap || layer.width != w || layer.height != h || layer.song != ui().songGeneration) {
+    if (!layer.bitmap || layer.width != w || layer.height != h || layer.song != ui().doc.songGeneration) {
         if (layer.bitmap)
             DeleteObject(layer.bitmap);
-        layer = WindowState::Layer{CreateCompatibleBitmap(buffer.memory, w, h), w, h, ui().songGeneration};
+        layer = WindowState::Layer{CreateCompatibleBitmap(buffer.memory, w, h), w, h, ui().doc.songGeneration};
         HGDIOBJ old = SelectObject(dc, layer.bitmap);
         Graphics* g = openGraphics(dc, true);
         paintStill(g, v, static_cast<float>(w / dpiScale), static_cast<float>(h / dpiScale));
@@ -111,7 +111,7 @@ void copyStill(const PaintBuffer& buffer, const RingView& v)
 
 void paintFocus(Graphics* g, const RingView& v, int32_t focus)
 {
-    const Analysis& a = ui().song.analysis;
+    const Analysis& a = ui().doc.song.analysis;
     for (const Connection& c : a.connections)
         if (c.from == focus || c.to == focus)
             drawChord(g, v, c.from, c.to, 0.3, beatColour(a, c.to, 175), 1.35f);
@@ -120,7 +120,7 @@ void paintFocus(Graphics* g, const RingView& v, int32_t focus)
 void paintCentre(Graphics* g, const RingView& v, int32_t current)
 {
     const WindowState& s = ui();
-    const Analysis& a = s.song.analysis;
+    const Analysis& a = s.doc.song.analysis;
     const auto cx = static_cast<float>(v.ring.cx), cy = static_cast<float>(v.ring.cy), r = static_cast<float>(v.ring.r);
     fillDisc(g, 0xED0F1116, PointF{cx, cy}, 0.78f * r);
     const Beat& beat = a.beats[static_cast<size_t>(current)];
@@ -139,7 +139,7 @@ void paintMap(HWND window, HDC target)
     openPaintBuffer(buffer, window, true, target);
     Graphics* g = buffer.graphics;
     const WindowState& s = ui();
-    const Analysis& a = s.song.analysis;
+    const Analysis& a = s.doc.song.analysis;
     const auto W = static_cast<float>(buffer.width / dpiScale), H = static_cast<float>(buffer.height / dpiScale);
     const RingView v{ringOf(W, H), a.beats.size()};
     queueText(L"MAPA DE CONEXIONES", 10, 0, 260, 22, 10, Muted, true);
@@ -152,7 +152,7 @@ void paintMap(HWND window, HDC target)
         return;
     }
     copyStill(buffer, v);
-    const int32_t current = beatIndexAt(a, s.view.playhead);
+    const int32_t current = beatIndexAt(a, s.doc.view.playhead);
     paintFocus(g, v, s.hoveredBeat >= 0 ? s.hoveredBeat : current);
     fillDisc(g, 0x2DFFD285, v.at(static_cast<size_t>(current)), 22);
     fillDisc(g, Orange, v.at(static_cast<size_t>(current)), 8);
@@ -170,12 +170,14 @@ int32_t beatUnder(HWND window, LPARAM lParam)
     RECT client{};
     GetClientRect(window, &client);
     return beatAtPoint(client.right / dpiScale, client.bottom / dpiScale, dpiScale, GET_X_LPARAM(lParam),
-                       GET_Y_LPARAM(lParam), ui().song.analysis.beats.size());
+                       GET_Y_LPARAM(lParam), ui().doc.song.analysis.beats.size());
 }
 
 } // namespace
 
-LRESULT CALLBACK mapProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+namespace {
+
+LRESULT handleMapMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     WindowState& s = ui();
     switch (message) {
@@ -202,21 +204,27 @@ LRESULT CALLBACK mapProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         InvalidateRect(window, nullptr, FALSE);
         return 0;
     case WM_LBUTTONDOWN:
-        if (s.view.busy)
+        if (s.doc.view.busy)
             break;
         if (const int32_t beat = beatUnder(window, lParam); beat >= 0)
-            seekTo(s.song.analysis.beats[static_cast<size_t>(beat)].time);
+            seekTo(s.doc.song.analysis.beats[static_cast<size_t>(beat)].time);
         return 0;
     case WM_LBUTTONDBLCLK:
-        if (s.view.busy)
+        if (s.doc.view.busy)
             break;
         if (const int32_t beat = beatUnder(window, lParam); beat >= 0) {
-            setFieldText(kIdFieldA, toWide(formatFixed(s.song.analysis.beats[static_cast<size_t>(beat)].time, 6)));
-            refreshViews();
+            placeCutAt(CutField::Start, s.doc.song.analysis.beats[static_cast<size_t>(beat)].time);
         }
         return 0;
     default:
         break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+LRESULT CALLBACK mapProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return guarded([&] { return handleMapMessage(window, message, wParam, lParam); });
 }

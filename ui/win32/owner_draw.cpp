@@ -1,7 +1,8 @@
 // The owner-drawn list entries and buttons.
+#include <algorithm>
 #include <string>
 
-#include "ui/number_format.h"
+#include "base/number_format.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/paint.h"
 #include "ui/win32/text_batch.h"
@@ -36,7 +37,7 @@ void paintListEntry(const DRAWITEMSTRUCT& item)
     } else {
         fillRect(g, 0xFF161A21, x, y, w, h);
     }
-    const auto& loops = ui().song.analysis.loops;
+    const auto& loops = ui().doc.song.analysis.loops;
     if (item.itemID == 0) {
         queueText(L"Cortes manuales", x + 12, y + 3, w - 24, 20, 12, TextColour, true);
         queueText(L"Arrastra A / B / final o escribe tiempos", x + 12, y + 23, w - 24, 17, 10, Muted);
@@ -44,7 +45,8 @@ void paintListEntry(const DRAWITEMSTRUCT& item)
         const Loop& loop = loops[item.itemID - 1];
         queueText(std::to_wstring(loop.bars) + L" compases   \u00B7   " + fixed(loop.end - loop.start, 1) + L" s", x + 12,
                   y + 2, w - 70, 22, 12, TextColour, true);
-        queueText(fixed(100 * loop.score, 0) + L"%", x + w - 53, y + 2, 43, 22, 12, selected ? Green : Muted, true, 1);
+        // A score can pass 1 by design; people read at most 100 %.
+        queueText(fixed(100 * std::min(loop.score, 1.0), 0) + L"%", x + w - 53, y + 2, 43, 22, 12, selected ? Green : Muted, true, 1);
         queueText(fixed(loop.start, 2) + L" \u2192 " + fixed(loop.end, 2) + L"   /   final " + fixed(loop.outro, 2),
                   x + 12, y + 24, w - 24, 16, 10, Muted);
     }
@@ -60,9 +62,9 @@ void paintButton(const DRAWITEMSTRUCT& item)
     const bool enabled = IsWindowEnabled(item.hwndItem) != FALSE;
     Argb fill = 0xFF1B1F27, fore = enabled ? TextColour : 0xFF474E5A;
     bool emphasis = false;
-    const PlaybackMode mode = s.view.mode;
+    const PlaybackMode mode = s.doc.view.mode;
     if ((id == kIdOriginal && mode == PlaybackMode::Original) || (id == kIdLoop && mode == PlaybackMode::Loop) ||
-        (id == kIdExplore && mode == PlaybackMode::Explore) || (id == kIdMagnet && s.magnet)) {
+        (id == kIdExplore && mode == PlaybackMode::Explore) || (id == kIdMagnet && s.doc.magnet)) {
         fill = 0xFF303A43;
         emphasis = true;
     } else if (id == kIdExport) {

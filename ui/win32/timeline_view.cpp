@@ -6,13 +6,12 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
 
 #include "base/audio_constants.h"
-#include "base/number_field.h"
 #include "playback/beat_walk.h"
-#include "ui/beat_snap.h"
-#include "ui/number_format.h"
+#include "base/number_format.h"
 #include "ui/pixel_lines.h"
 #include "ui/timeline_geometry.h"
 #include "ui/win32/commands.h"
@@ -22,12 +21,12 @@
 
 namespace {
 
-constexpr std::array<int, 3> kMarkerFields = {kIdFieldA, kIdFieldB, kIdFieldO};
+constexpr std::array<CutField, 3> kMarkerFields = {CutField::Start, CutField::End, CutField::Outro};
 
 TimelineView viewOf(double logicalWidth)
 {
     const WindowState& s = ui();
-    return TimelineView{s.viewStart, s.visibleSpan, songDuration(s.song), logicalWidth};
+    return TimelineView{s.viewStart, s.visibleSpan, songDuration(s.doc), logicalWidth};
 }
 
 TimelineView viewOf(HWND window)
@@ -37,29 +36,15 @@ TimelineView viewOf(HWND window)
     return viewOf(client.right / dpiScale);
 }
 
-// A field that does not hold a number puts its marker at 0 s; the others
-// keep their places, so one half-typed field moves only its own marker.
-std::array<double, 3> markerTimes()
-{
-    std::array<double, 3> times{};
-    for (size_t i = 0; i < kMarkerFields.size(); ++i) {
-        try {
-            times[i] = readNumberField(fieldText(kMarkerFields[i]));
-        } catch (const std::exception&) {
-            times[i] = 0.0;
-        }
-    }
-    return times;
-}
 
 // Beat lines and waveform columns go straight into the bitmap's pixels: a
 // whole-song view of a long song has thousands of them, and GDI+ costs far
 // more per call than these thin lines cost in pixels.
 void paintBeats(PixelImage image, const TimelineView& view, float H)
 {
-    const auto& beats = ui().song.analysis.beats;
+    const auto& beats = ui().doc.song.analysis.beats;
     const bool barNumbers = drawnSpan(view) < 180;
-    for (size_t i = static_cast<size_t>(beatIndexAt(ui().song.analysis, view.viewStart)); i < beats.size(); ++i) {
+    for (size_t i = static_cast<size_t>(beatIndexAt(ui().doc.song.analysis, view.viewStart)); i < beats.size(); ++i) {
         const float x = timelineX(view, beats[i].time);
         if (x > static_cast<float>(view.width - 10))
             break;
@@ -79,14 +64,14 @@ void paintWaveform(PixelImage image, const TimelineView& view)
     const WindowState& s = ui();
     const double span = drawnSpan(view), plot = view.width - 20;
     const auto columns = static_cast<int>(plot);
-    const auto frames = static_cast<int64_t>(s.song.audio.size() / 2);
+    const auto frames = static_cast<int64_t>(s.doc.song.audio.size() / 2);
     for (int n = 0; n < columns; ++n) {
         const double t0 = n * span / plot + view.viewStart, t1 = (n + 1) * span / plot + view.viewStart;
         StereoPeak peak;
         if (t0 > 0 || t1 > 0) {
             const int64_t a = t0 <= 0 ? 0 : std::min(static_cast<int64_t>(t0 * kSongFrameRate), frames - 1);
             const int64_t b = std::min(static_cast<int64_t>(t1 * kSongFrameRate), frames);
-            peak = columnPeak(s.song.audio, s.peaks, a, b);
+            peak = columnPeak(s.doc.song.audio, s.peaks, a, b);
         }
         // Louder than full scale would reach into the other channel's lane.
         const double pL = std::min(peak.left, 1.0f), pR = std::min(peak.right, 1.0f);
@@ -98,7 +83,7 @@ void paintWaveform(PixelImage image, const TimelineView& view)
 
 void paintMarkers(PixelImage image, const TimelineView& view, float H)
 {
-    const std::array<double, 3> times = markerTimes();
+    const std::array<double, 3> times = markerTimes(ui().doc.entry);
     const struct {
         Argb colour;
         const wchar_t* label;
@@ -129,7 +114,7 @@ void paintTimeline(HWND window, HDC target)
         return;
     }
     const TimelineView view = viewOf(W);
-    const std::array<double, 3> cuts = markerTimes();
+    const std::array<double, 3> cuts = markerTimes(ui().doc.entry);
     const float xa = std::clamp(timelineX(view, cuts[0]), 10.0f, W - 10), xb = std::clamp(timelineX(view, cuts[1]), 10.0f, W - 10);
     if (xb > xa)
         blendRect(image, dpiScale, xa, 29, xb - xa, H - 40, 0xFF162928);
@@ -138,7 +123,7 @@ void paintTimeline(HWND window, HDC target)
     queueText(L"L", 12, 39, 20, 18, 9, Muted);
     queueText(L"R", 12, 99, 20, 18, 9, Muted);
     paintMarkers(image, view, H);
-    const float playhead = timelineX(view, ui().view.playhead);
+    const float playhead = timelineX(view, ui().doc.view.playhead);
     if (insidePlot(view, playhead))
         blendVerticalLine(image, dpiScale, playhead, 22, H - 3, 1.0, 0xFFF5F5F8);
     queueText(toWide(formatClock(view.viewStart)), 10, H - 19, 120, 18, 9, Muted);
@@ -151,10 +136,7 @@ void paintTimeline(HWND window, HDC target)
 // the nearest beat's.
 void dragTo(HWND window, int x)
 {
-    WindowState& s = ui();
-    const double t = snappedTime(s.song.analysis, timeAtX(viewOf(window), dpiScale, x), s.magnet);
-    setFieldText(s.dragField, toWide(formatFixed(t, 6)));
-    refreshViews();
+    placeCutAt(ui().dragField, timeAtX(viewOf(window), dpiScale, x));
 }
 
 void onButtonDown(HWND window, WPARAM keys, int x)
@@ -162,19 +144,21 @@ void onButtonDown(HWND window, WPARAM keys, int x)
     WindowState& s = ui();
     const TimelineView view = viewOf(window);
     const double t = timeAtX(view, dpiScale, x);
-    const int picked = pickMarker(markerTimes(), t, grabTolerance(view));
-    s.dragField = picked < 0 ? 0 : kMarkerFields[static_cast<size_t>(picked)];
-    const bool alt = GetKeyState(VK_MENU) < 0;
+    const int picked = pickMarker(markerTimes(s.doc.entry), t, grabTolerance(view));
+    std::optional<CutField> field;
+    if (picked >= 0)
+        field = kMarkerFields[static_cast<size_t>(picked)];
     if (keys & MK_SHIFT)
-        s.dragField = kIdFieldA;
+        field = CutField::Start;
     if (keys & MK_CONTROL)
-        s.dragField = kIdFieldB;
-    if (alt)
-        s.dragField = kIdFieldO;
-    if (s.dragField == 0) {
+        field = CutField::End;
+    if (GetKeyState(VK_MENU) < 0)
+        field = CutField::Outro;
+    if (!field) {
         seekTo(t);
         return;
     }
+    s.dragField = *field;
     s.dragging = true;
     SetCapture(window);
     dragTo(window, x);
@@ -182,7 +166,9 @@ void onButtonDown(HWND window, WPARAM keys, int x)
 
 } // namespace
 
-LRESULT CALLBACK timelineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+namespace {
+
+LRESULT handleTimelineMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     WindowState& s = ui();
     switch (message) {
@@ -198,7 +184,7 @@ LRESULT CALLBACK timelineProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         zoomTimeline(GET_WHEEL_DELTA_WPARAM(wParam) <= 0 ? 1.5 : 2.0 / 3.0);
         return 0;
     case WM_LBUTTONDOWN:
-        if (s.view.busy || !audioLoaded())
+        if (s.doc.view.busy || !audioLoaded())
             break;
         onButtonDown(window, wParam, GET_X_LPARAM(lParam));
         return 0;
@@ -221,4 +207,11 @@ LRESULT CALLBACK timelineProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+LRESULT CALLBACK timelineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return guarded([&] { return handleTimelineMessage(window, message, wParam, lParam); });
 }

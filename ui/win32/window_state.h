@@ -10,19 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "app/document.h"
 #include "app/running.h"
-#include "app/song.h"
+#include "ui/control_ids.h"
 #include "playback/playback_control.h"
 #include "ui/waveform_peaks.h"
 
-inline constexpr int kIdOpenAudio = 100, kIdOutputFolder = 101, kIdList = 102, kIdFieldA = 103, kIdFieldB = 104,
-                     kIdFieldO = 105, kIdCrossfade = 106, kIdRepetitions = 107, kIdJoinTest = 108, kIdStop = 110,
-                     kIdExport = 111, kIdCancel = 112, kIdShowExport = 113, kIdSaveSession = 114,
-                     kIdOpenSession = 115, kIdHelp = 116, kIdPlay = 117, kIdOriginal = 118, kIdLoop = 119,
-                     kIdExplore = 120, kIdZoomIn = 121, kIdZoomOut = 122, kIdMagnet = 123, kIdBeatBack = 124,
-                     kIdBeatForward = 125;
 inline constexpr UINT_PTR kPlaybackTimer = 1;
 inline constexpr UINT kPlaybackTimerMs = 33;
+// While a job runs: looks for a result the job could not post.
+inline constexpr UINT_PTR kJobWatchTimer = 2;
+inline constexpr UINT kJobWatchTimerMs = 250;
 
 enum class DialogKind { OpenAudio, OpenSession, SaveSession };
 
@@ -54,30 +52,20 @@ struct WindowState {
     HFONT normalFont = nullptr, smallFont = nullptr;
     HBRUSH staticBrush = nullptr, fieldBrush = nullptr;
 
-    Song song;
-    PlaybackView view;  // playhead, mode of the next start, busy
+    Document doc;
     double viewStart = 0.0, visibleSpan = 0.0;
-    bool magnet = true;
-    bool closePending = false;
+    // Set while the program writes a field, so the write is not taken for typing.
     bool settingFields = false;
-    bool restoreSessionCuts = false;
-    Loop sessionCuts;
-    int32_t sessionCrossfade = 60;
-    int32_t sessionRepetitions = 2;
-    std::filesystem::path lastExportFolder;
     int32_t hoveredBeat = -1, lastBeat = -1, jumpFrom = -1, jumpTo = -1;
     uint64_t jumpTick = 0;
     ButtonLook buttonLook;
-    int32_t dragField = 0;
+    CutField dragField = CutField::Start;
     bool dragging = false;
     // The header's model line before any song and the map's caption: they
     // name the model installed.
     std::wstring idleModelLine, mapCaption;
     // Prepared when a song is adopted, so a paint during playback costs little.
     PeakPyramid peaks;
-    // Counts the songs adopted (and dropped), so drawings kept for one song
-    // are not shown for the next.
-    uint64_t songGeneration = 0;
     // The map's unchanging part, drawn once per song and size.
     struct Layer {
         HBITMAP bitmap = nullptr;
@@ -89,6 +77,5 @@ struct WindowState {
 // The one window's state.
 WindowState& ui();
 
-double songDuration(const Song& song);
 bool audioLoaded();
 Player& player();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "analysis/cut_rule.h"
 #include "playback/playback_control.h"
 #include "playback/playback_fixture.h"
 #include "playback/virtual_device.h"
@@ -16,10 +17,8 @@ TEST(NoSoundDevice, AStartReportsTheDeviceAndEndsAtOnce)
     PlaybackInputs inputs;
     inputs.audio = &pcm;
     inputs.analysis = &analysis;
-    inputs.start = u"0.25";
-    inputs.end = u"0.5";
-    inputs.outro = u"0.75";
-    inputs.fadeMillis = u"20";
+    inputs.cuts = cutRecord(0.25, 0.5, 0.75);
+    inputs.fadeSeconds = 0.02;
     for (const PlaybackMode mode : {PlaybackMode::Original, PlaybackMode::Loop, PlaybackMode::JoinTest}) {
         ASSERT_TRUE(startPlayback(player, inputs, false, mode, 0.0).started);
         ASSERT_TRUE(eventually([&] { return !player.state.playing.load(); }));

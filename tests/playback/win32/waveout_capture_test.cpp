@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "analysis/cut_rule.h"
 #include "playback/playback_control.h"
 #include "playback/playback_fixture.h"
 
@@ -80,10 +81,8 @@ struct Session {
     {
         inputs.audio = &pcm;
         inputs.analysis = &analysis;
-        inputs.start = u"0.2";
-        inputs.end = u"0.45";
-        inputs.outro = u"0.6";
-        inputs.fadeMillis = u"20";
+        inputs.cuts = cutRecord(0.2, 0.45, 0.6);
+        inputs.fadeSeconds = 0.02;
     }
     ~Session() { stopPlayback(player, playhead); }
     void start(PlaybackMode mode, double t)

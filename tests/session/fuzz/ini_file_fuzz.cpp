@@ -20,7 +20,7 @@
 
 #include "platform/file_system.h"
 #include "platform/ini_file.h"
-#include "base/number_field.h"
+#include "app/number_field.h"
 #include "session/session_file.h"
 
 namespace {

@@ -16,7 +16,7 @@ std::wstring seenSong;
 void CALLBACK watch(HWND, UINT, UINT_PTR timer, DWORD)
 {
     const WindowState& s = ui();
-    if (!s.main || s.view.busy || s.song.audio.empty())
+    if (!s.main || s.doc.view.busy || s.doc.song.audio.empty())
         return;
     seenStatus = windowText(s.statusLabel);
     seenSong = windowText(s.songLabel);

@@ -9,7 +9,7 @@
 #include "render/export_package.h"
 #include "session/session_file.h"
 #include "ui/layout.h"
-#include "ui/number_format.h"
+#include "base/number_format.h"
 #include "ui/win32/drawing.h"
 #include "window_fixture.h"
 
@@ -110,13 +110,13 @@ TEST_F(WindowTest, MagnetWritesTheNearestBeatAndKeysLeaveFieldsAlone)
     for (double t : {9.5, 10.0, 10.5, 11.0}) {
         Beat beat;
         beat.time = t;
-        ui().song.analysis.beats.push_back(beat);
+        ui().doc.song.analysis.beats.push_back(beat);
     }
-    ui().view.playhead = 10.25;
+    ui().doc.view.playhead = 10.25;
     key('A');
     EXPECT_EQ(text(kIdFieldA), L"10.000000");
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(kIdMagnet, 0), 0);
-    EXPECT_FALSE(ui().magnet);
+    EXPECT_FALSE(ui().doc.magnet);
     key('O');
     EXPECT_EQ(text(kIdFieldO), L"10.250000");
     // Inside a field the letter is the field's, not a cut.
@@ -131,23 +131,23 @@ TEST_F(WindowTest, MagnetWritesTheNearestBeatAndKeysLeaveFieldsAlone)
 TEST_F(WindowTest, DroppedSongLoadsWithItsCandidatesAndTheFieldsKeepTheirRules)
 {
     drop(demoSong());
-    EXPECT_TRUE(ui().view.busy);
+    EXPECT_TRUE(ui().doc.view.busy);
     EXPECT_TRUE(IsWindowEnabled(control(kIdCancel)));
     EXPECT_FALSE(IsWindowEnabled(control(kIdOpenAudio)));
     // Dropping another file while a job runs does nothing.
     drop(scratch / "other.wav");
-    EXPECT_EQ(ui().song.path, demoSong());
+    EXPECT_EQ(ui().doc.song.path, demoSong());
     bool progressSeen = false;
     ASSERT_TRUE(pumpUntil([&] {
         progressSeen |= SendMessageW(ui().progress, PBM_GETPOS, 0, 0) > 0;
-        return !ui().view.busy;
+        return !ui().doc.view.busy;
     }));
     EXPECT_TRUE(progressSeen);
     EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : std::string(boxes[0].begin(), boxes[0].end()));
     EXPECT_EQ(status(), L"Listo. Explora las conexiones o escucha el loop antes de exportar.");
     EXPECT_EQ(windowText(ui().songLabel), L"demo.mp3");
 
-    const Analysis& analysis = ui().song.analysis;
+    const Analysis& analysis = ui().doc.song.analysis;
     ASSERT_FALSE(analysis.loops.empty());
     HWND list = control(kIdList);
     ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), static_cast<LRESULT>(analysis.loops.size() + 1));
@@ -186,7 +186,7 @@ TEST_F(WindowTest, BadRepetitionsStopExportAndJoinTestAndAGoodExportMatchesTheDi
         for (int id : {kIdExport, kIdJoinTest}) {
             boxes.clear();
             command(id);
-            EXPECT_FALSE(ui().view.busy);
+            EXPECT_FALSE(ui().doc.view.busy);
             EXPECT_FALSE(player().state.playing.load());
             ASSERT_EQ(boxes.size(), 1u) << id;
             EXPECT_EQ(boxes[0], L"Elige de 1 a 100 repeticiones completas.");
@@ -204,10 +204,10 @@ TEST_F(WindowTest, BadRepetitionsStopExportAndJoinTestAndAGoodExportMatchesTheDi
     command(kIdShowExport);
     EXPECT_TRUE(opened.empty());
     command(kIdExport);
-    EXPECT_TRUE(ui().view.busy);
-    ASSERT_TRUE(pumpUntil([] { return !ui().view.busy; }));
+    EXPECT_TRUE(ui().doc.view.busy);
+    ASSERT_TRUE(pumpUntil([] { return !ui().doc.view.busy; }));
     ASSERT_TRUE(boxes.empty());
-    const std::filesystem::path package = ui().lastExportFolder;
+    const std::filesystem::path package = ui().doc.lastExportFolder;
     ASSERT_FALSE(package.empty());
     EXPECT_EQ(status(), L"Exportado: " + package.wstring());
     EXPECT_TRUE(IsWindowEnabled(control(kIdShowExport)));
@@ -216,10 +216,11 @@ TEST_F(WindowTest, BadRepetitionsStopExportAndJoinTestAndAGoodExportMatchesTheDi
     EXPECT_EQ(opened[0], package.wstring());
 
     // The same cuts exported directly, as the verification run does.
-    const Loop cuts = readCutFields(fieldText(kIdFieldA), fieldText(kIdFieldB), fieldText(kIdFieldO));
+    // The fields' texts, read by the C library rather than by the program.
+    const Loop cuts = cutRecord(std::stod(text(kIdFieldA)), std::stod(text(kIdFieldB)), std::stod(text(kIdFieldO)));
     std::filesystem::create_directories(scratch / "direct");
     const std::filesystem::path direct =
-        exportPackage(ui().song.audio, ui().song.analysis, cuts, 0.06, 2, scratch / "direct", ui().song.path);
+        exportPackage(ui().doc.song.audio, ui().doc.song.analysis, cuts, 0.06, 2, scratch / "direct", ui().doc.song.path);
     size_t compared = 0;
     for (const auto& file : std::filesystem::directory_iterator(direct)) {
         EXPECT_EQ(fileBytes(file.path()), fileBytes(package / file.path().filename())) << file.path();
@@ -242,8 +243,8 @@ TEST_F(WindowTest, AFileThatIsNotAudioFailsWithABoxAndLeavesNoSong)
         file << "esto no es audio";
     }
     drop(notAudio);
-    ASSERT_TRUE(pumpUntil([] { return !ui().view.busy; }));
-    EXPECT_TRUE(ui().song.audio.empty());
+    ASSERT_TRUE(pumpUntil([] { return !ui().doc.view.busy; }));
+    EXPECT_TRUE(ui().doc.song.audio.empty());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(status(), boxes[0]);
     EXPECT_FALSE(IsWindowEnabled(control(kIdPlay)));
@@ -255,8 +256,8 @@ TEST_F(WindowTest, CancelledLoadLeavesNoSongAndNoBox)
     drop(demoSong());
     command(kIdCancel);
     EXPECT_EQ(status(), L"Cancelando\u2026");
-    ASSERT_TRUE(pumpUntil([] { return !ui().view.busy; }));
-    EXPECT_TRUE(ui().song.audio.empty());
+    ASSERT_TRUE(pumpUntil([] { return !ui().doc.view.busy; }));
+    EXPECT_TRUE(ui().doc.song.audio.empty());
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(status(), toWide(std::string(kCancelledMessage)));
     EXPECT_FALSE(IsWindowEnabled(control(kIdPlay)));
@@ -282,14 +283,14 @@ TEST_F(WindowTest, ClosingDuringAnAnalysisWaitsForTheJobAndLeavesNoWorkFolder)
 TEST_F(WindowTest, KeysPlayPauseStopAndStepBeats)
 {
     ASSERT_TRUE(loadDemo());
-    const auto& beats = ui().song.analysis.beats;
+    const auto& beats = ui().doc.song.analysis.beats;
     ASSERT_GT(beats.size(), 4u);
-    ui().view.playhead = beats[2].time;
+    ui().doc.view.playhead = beats[2].time;
     key(VK_RIGHT);
-    EXPECT_EQ(ui().view.playhead, beats[3].time);
+    EXPECT_EQ(ui().doc.view.playhead, beats[3].time);
     key(VK_LEFT);
     key(VK_LEFT);
-    EXPECT_EQ(ui().view.playhead, beats[1].time);
+    EXPECT_EQ(ui().doc.view.playhead, beats[1].time);
 
     key(VK_SPACE);
     EXPECT_TRUE(player().state.playing.load());
@@ -299,21 +300,21 @@ TEST_F(WindowTest, KeysPlayPauseStopAndStepBeats)
     key(VK_SPACE);
     EXPECT_FALSE(player().state.paused.load());
     // The timer follows the sound.
-    ASSERT_TRUE(pumpUntil([] { return ui().view.playhead > 0.0 && ui().view.playhead != ui().song.analysis.beats[1].time; }, 10000));
+    ASSERT_TRUE(pumpUntil([] { return ui().doc.view.playhead > 0.0 && ui().doc.view.playhead != ui().doc.song.analysis.beats[1].time; }, 10000));
     key(VK_ESCAPE);
     EXPECT_FALSE(player().state.playing.load());
 
     // A mode change while playing restarts in the new mode.
     key(VK_SPACE);
     command(kIdLoop);
-    EXPECT_EQ(ui().view.mode, PlaybackMode::Loop);
+    EXPECT_EQ(ui().doc.view.mode, PlaybackMode::Loop);
     EXPECT_TRUE(player().state.playing.load());
     command(kIdStop);
     EXPECT_FALSE(player().state.playing.load());
     command(kIdOriginal);
     EXPECT_FALSE(player().state.playing.load());
     key(VK_HOME);
-    EXPECT_EQ(ui().view.playhead, 0.0);
+    EXPECT_EQ(ui().doc.view.playhead, 0.0);
 }
 
 TEST_F(WindowTest, SessionSavedThenOpenedRestoresCutsCrossfadeAndRepetitions)
@@ -333,8 +334,8 @@ TEST_F(WindowTest, SessionSavedThenOpenedRestoresCutsCrossfadeAndRepetitions)
     type(kIdCrossfade, L"60");
     type(kIdRepetitions, L"2");
     command(kIdOpenSession);
-    EXPECT_TRUE(ui().view.busy);
-    ASSERT_TRUE(pumpUntil([] { return !ui().view.busy; }));
+    EXPECT_TRUE(ui().doc.view.busy);
+    ASSERT_TRUE(pumpUntil([] { return !ui().doc.view.busy; }));
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(text(kIdFieldA), L"8.000000");
     EXPECT_EQ(text(kIdFieldB), L"40.000000");
@@ -352,7 +353,7 @@ TEST_F(WindowTest, SessionSavedThenOpenedRestoresCutsCrossfadeAndRepetitions)
     command(kIdOpenSession);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], toWide(std::string(kSessionSongMovedMessage)));
-    EXPECT_FALSE(ui().view.busy);
+    EXPECT_FALSE(ui().doc.view.busy);
 
     // Ctrl+S saves even from inside a field.
     nextFile = scratch / "again.tamrelloop";

@@ -51,13 +51,13 @@ TEST_F(WindowTest, ScreenshotsOfFourStates)
     pumpUntil([] { return false; }, 300);
     savePng(window, out / "2-cancion-cargada.png");
 
-    ui().view.playhead = 31.0;
+    ui().doc.view.playhead = 31.0;
     command(kIdExplore);
     command(kIdPlay);
     ASSERT_TRUE(player().state.playing.load());
     pumpUntil([] { return false; }, 800);
     // A jump the walk could take from the playing beat, as the timer marks it.
-    const Analysis& analysis = ui().song.analysis;
+    const Analysis& analysis = ui().doc.song.analysis;
     ASSERT_FALSE(analysis.connections.empty());
     const Connection& jump = analysis.connections[analysis.connections.size() / 2];
     ui().hoveredBeat = jump.from;

@@ -128,7 +128,7 @@ protected:
     bool loadDemo()
     {
         drop(demoSong());
-        return pumpUntil([] { return !ui().view.busy; });
+        return pumpUntil([] { return !ui().doc.view.busy; });
     }
 
     void command(int id) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }

@@ -1,4 +1,4 @@
-#include "ui/number_format.h"
+#include "base/number_format.h"
 
 #include <algorithm>
 #include <charconv>
@@ -66,4 +66,11 @@ std::u16string formatClock(double seconds)
     std::snprintf(text, sizeof text, "%02lld:%02lld.%03lld", static_cast<long long>(whole / 60),
                   static_cast<long long>(whole % 60), static_cast<long long>(millis));
     return widen(text);
+}
+
+std::string fixedPoint(double x, int decimals)
+{
+    char text[400];  // the largest double has 309 integer digits
+    const auto result = std::to_chars(text, text + sizeof text, x, std::chars_format::fixed, decimals);
+    return std::string(text, result.ptr);
 }

@@ -1,4 +1,4 @@
-#include "ui/beat_snap.h"
+#include "app/beat_snap.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "base/number_field.h"
+#include "app/number_field.h"
 
 #include <charconv>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/utf.h"
-#include "base/number_field.h"
+#include "app/number_field.h"
 
 namespace {
 
