@@ -192,12 +192,14 @@ TEST(FrameSource, JoinTestOfATinySongMatchesFramesWorkedOutByHand)
                             {799, 799, 799},
                             {800, 1000, 1000},  // 3: the loop's last 400, frame 600 on
                             {959, 1159, 1159},  // its tail starts, w = 0
+                            {1039, 989, 1239},  // w = 80
                             {1079, 779, 1279},  // w = 120
                             {1199, 399, 1399},  // w = 240: the frame before A
                             {1200, 400, 400},   // 4: the loop's first 400 again
                             {1600, 1000, 1000}, // 5: its last 400 again
                             {1999, 399, 1399},
                             {2000, 400, 1500},  // 6: the outro starts as S(A)...
+                            {2080, 755, 1580},  // ...a quarter of S(1580) into S(480) at i = 80
                             {2120, 1070, 1620}, // ...halfway from S(520) to S(1620) at i = 120
                             {2240, 1740, 1740}, // ...and is the outro itself from i = 240
                             {2399, 1899, 1899},
