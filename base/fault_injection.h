@@ -1,11 +1,8 @@
-// Test hook for error paths: when armed, the Nth checked write fails, so
-// "disk full" and permission failures run for real in tests. Writers call
-// ioFaultNow() once per write and treat true as a failed write.
+// The seam for failed writes: every checked write asks ioFaultNow() once and
+// treats true as a failed write, as if the disk were full or the permission
+// denied. The program's own answer is always no; test programs link an
+// answer of their own that fails chosen writes, so those error paths run for
+// real without a switch inside the program.
 #pragma once
-#include <atomic>
-#include <cstdint>
-
-// 0 = disarmed; N > 0 = the Nth call from now fails, and every one after it.
-extern std::atomic<int64_t> ioFailCountdown;
 
 bool ioFaultNow();

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "base/volume_space.h"
+
 void ensureFreeSpace(const std::filesystem::path& folder, uint64_t bytes)
 {
     std::error_code error;
@@ -15,10 +17,7 @@ void ensureFreeSpace(const std::filesystem::path& folder, uint64_t bytes)
             break;
         existing = parent;
     }
-    // "available" is what the current user may still write: statvfs f_bavail
-    // on POSIX, GetDiskFreeSpaceExW's caller-available bytes on Windows.
-    const std::filesystem::space_info space = std::filesystem::space(existing, error);
-    const bool known = !error && space.available != static_cast<std::uintmax_t>(-1);
-    if (!known || bytes > UINT64_MAX - kFreeSpaceReserve || space.available < bytes + kFreeSpaceReserve)
+    const std::optional<uint64_t> available = availableBytes(existing);
+    if (!available || bytes > UINT64_MAX - kFreeSpaceReserve || *available < bytes + kFreeSpaceReserve)
         throw std::runtime_error("Falta espacio: deja al menos 512 MB libres, ademas del audio a exportar.");
 }

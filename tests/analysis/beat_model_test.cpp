@@ -124,7 +124,7 @@ TEST_F(BeatModel, RuntimeFailuresSurfaceWithTheirText)
     } catch (const std::runtime_error& e) {
         EXPECT_EQ(std::string(e.what()).rfind("Motor neuronal: ", 0), 0u) << e.what();
     }
-    EXPECT_TRUE(unloadedSoon(install->runtime()));
+    EXPECT_TRUE(unloaded(install->runtime()));
 }
 
 TEST_F(BeatModel, CancellationLeavesBetweenWindows)
@@ -151,5 +151,5 @@ TEST_F(BeatModel, CancellationLeavesBetweenWindows)
     job.join();
     EXPECT_EQ(error, "cancelled");
     EXPECT_EQ(windowsRun, 2);
-    EXPECT_TRUE(unloadedSoon(install->runtime()));
+    EXPECT_TRUE(unloaded(install->runtime()));
 }

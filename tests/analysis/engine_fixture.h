@@ -3,7 +3,6 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <exception>
 #include <filesystem>
 #include <stdexcept>
@@ -95,14 +94,13 @@ inline bool engineEmpty(const NeuralEngine& e)
     return !e.env && !e.session && !e.sessionOptions && !e.memoryInfo && !e.library;
 }
 
-// The runtime's worker threads finish exiting just after the session is
-// released, and on Linux the library is only unmapped once they are gone.
-inline bool unloadedSoon(const std::filesystem::path& library)
+// Whether the runtime library is gone from the process, checked at once:
+// releasing the session and the environment joins the runtime's worker
+// threads, so by then nothing may still hold it. On Linux, glibc finishes
+// unmapping a library whose threads kept thread-local data only at the next
+// open and close of it, which the first probe is.
+inline bool unloaded(const std::filesystem::path& library)
 {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        if (!platform::isLibraryLoaded(library))
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
+    platform::isLibraryLoaded(library);
+    return !platform::isLibraryLoaded(library);
 }

@@ -38,14 +38,14 @@ TEST(NeuralEngine, ModelFailuresCarryTheRuntimeTextAndUnloadIt)
     EXPECT_EQ(missing.rfind("Motor neuronal: ", 0), 0u) << missing;
     EXPECT_GT(missing.size(), std::string("Motor neuronal: ").size());
     EXPECT_TRUE(engineEmpty(engine));
-    EXPECT_TRUE(unloadedSoon(install.runtime()));
+    EXPECT_TRUE(unloaded(install.runtime()));
 
     // A file that is no model.
     std::ofstream(install.folder / "beat_this.onnx", std::ios::binary) << "not a model at all";
     const std::string invalid = loadError(engine, install.folder);
     EXPECT_EQ(invalid.rfind("Motor neuronal: ", 0), 0u) << invalid;
     EXPECT_TRUE(engineEmpty(engine));
-    EXPECT_TRUE(unloadedSoon(install.runtime()));
+    EXPECT_TRUE(unloaded(install.runtime()));
 }
 
 TEST(NeuralEngine, LoadsAModelAndUnloadsEverythingAgain)
@@ -64,7 +64,7 @@ TEST(NeuralEngine, LoadsAModelAndUnloadsEverythingAgain)
         EXPECT_TRUE(platform::isLibraryLoaded(install.runtime()));
         releaseEngine(engine);
         EXPECT_TRUE(engineEmpty(engine));
-        EXPECT_TRUE(unloadedSoon(install.runtime())) << "round " << round;
+        EXPECT_TRUE(unloaded(install.runtime())) << "round " << round;
         releaseEngine(engine);
     }
 }
@@ -77,5 +77,5 @@ TEST(NeuralEngine, RuntimeWithoutTheNeededTableIsTooOld)
     NeuralEngine engine;
     EXPECT_EQ(loadError(engine, install.folder), "Version incompatible del motor neuronal.");
     EXPECT_TRUE(engineEmpty(engine));
-    EXPECT_TRUE(unloadedSoon(install.runtime()));
+    EXPECT_TRUE(unloaded(install.runtime()));
 }

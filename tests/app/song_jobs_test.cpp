@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <optional>
@@ -226,8 +227,9 @@ TEST(LoadJob, AnotherModelAnalysesTheSongAgain)
 }
 
 // Cancellation at each stage: during the fingerprint (its first tick), during
-// the decoding of a 20-minute song, and during the analysis (at its first
-// progress record). Each ends as cancelled and caches nothing.
+// the decoding of a 20-minute song (once the decoder's output appears), and
+// during the analysis (at its first progress record). Each ends as cancelled
+// and caches nothing.
 TEST(LoadJob, CancellingAtEachStageEndsTheJobAndCachesNothing)
 {
     Window window;
@@ -238,7 +240,11 @@ TEST(LoadJob, CancellingAtEachStageEndsTheJobAndCachesNothing)
     const SongLoadFolders where{installFolder(), work, window.cacheFolder()};
     const platform::WindowHandle receiver = window.receiver;
 
-    const auto fingerprintTicks = [](const fs::path& song) { return fs::file_size(song) / 65536 + 1; };
+    // The decoder writes the song's 48 kHz floats into the work folder as it goes.
+    const fs::path decoded = work / "decoded.f32";
+    const uint64_t decodedSongBytes = 1200ull * 48000 * 2 * sizeof(float);
+    std::atomic<bool> jobEnded{false};
+    std::atomic<bool> cancelledWhileDecoding{false};
     struct Stage {
         const char* name;
         fs::path song;
@@ -250,17 +256,18 @@ TEST(LoadJob, CancellingAtEachStageEndsTheJobAndCachesNothing)
         {"fingerprint", demo, [] { return TickFn([] { cancelFlag = true, checkCancel(); }); }, {}},
         {"decoding", longSong,
          [&] {
-             // Once the fingerprint's last chunk is read, cancel while the decoder runs.
-             auto count = std::make_shared<uint64_t>(0);
-             const uint64_t last = fingerprintTicks(longSong) + 1;  // and the model's first
-             return TickFn([&, count, last] {
-                 if (++*count == last)
-                     canceller = std::thread([] {
-                         std::this_thread::sleep_for(std::chrono::milliseconds(300));
+             canceller = std::thread([&] {
+                 std::error_code notYet;
+                 while (!jobEnded) {
+                     if (fs::file_size(decoded, notYet) > 0 && !notYet) {
                          cancelFlag = true;
-                     });
-                 checkCancel();
+                         cancelledWhileDecoding = true;
+                         return;
+                     }
+                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                 }
              });
+             return TickFn(checkCancel);
          },
          {}},
         {"analysis", demo, [] { return TickFn(checkCancel); },
@@ -271,6 +278,7 @@ TEST(LoadJob, CancellingAtEachStageEndsTheJobAndCachesNothing)
     };
     for (const Stage& stage : stages) {
         SCOPED_TRACE(stage.name);
+        jobEnded = false;
         const TickFn tick = stage.tick();
         const fs::path song = stage.song;
         const Outcome outcome = window.run(
@@ -279,8 +287,17 @@ TEST(LoadJob, CancellingAtEachStageEndsTheJobAndCachesNothing)
                  loadOf(result).loaded = true;
              }},
             stage.onProgress);
-        if (canceller.joinable())
+        jobEnded = true;
+        if (canceller.joinable()) {
             canceller.join();
+            // The cancel landed while the decoder ran, and stopped it: its
+            // output stays short of the whole song.
+            EXPECT_TRUE(cancelledWhileDecoding);
+            std::error_code gone;
+            EXPECT_LT(fs::file_size(decoded, gone), decodedSongBytes);
+            EXPECT_FALSE(gone) << gone.message();
+            EXPECT_EQ(outcome.progress, (Progress{{1, kIdentifying}}));
+        }
         EXPECT_FALSE(loadOf(*outcome.result).loaded);
         EXPECT_TRUE(outcome.result->cancelled);
         EXPECT_EQ(outcome.result->error, u"Operacion cancelada. El original se conserva.");

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "base/fault_injection.h"
+#include "support/failing_writes.h"
 #include "base/text_file.h"
 #include "audio/wav_fixture.h"
 #include "support/run_program.h"
@@ -34,10 +34,34 @@ TEST(WriteTextFile, FailsWithTheReportMessage)
     EXPECT_EQ(failureOf(folder.path / "missing" / "verification.txt", "x"), kWriteFailed);
     EXPECT_EQ(failureOf(folder.path, "x"), kWriteFailed);  // a folder is in the way
 
-    ioFailCountdown = 1;
-    const std::string failure = failureOf(folder.path / "full-disk.txt", "x");
-    ioFailCountdown = 0;
-    EXPECT_EQ(failure, kWriteFailed);
+    {
+        const FailingWrites diskFull(1);
+        EXPECT_EQ(failureOf(folder.path / "full-disk.txt", "x"), kWriteFailed);
+    }
+}
+
+// The failed writes that every writer's error-path tests rely on: the Nth
+// write fails and the disk stays full, and the failure ends with its scope
+// even when the scope is left by an exception.
+TEST(FailingWrites, FailsTheNthWriteOnwardsUntilItsScopeEnds)
+{
+    testsupport::TempFolder folder("text");
+    const auto file = folder.path / "informe.txt";
+    {
+        const FailingWrites diskFull(3);
+        EXPECT_EQ(failureOf(file, "1"), "(no failure)");
+        EXPECT_EQ(failureOf(file, "2"), "(no failure)");
+        EXPECT_EQ(failureOf(file, "3"), kWriteFailed);
+        EXPECT_EQ(failureOf(file, "4"), kWriteFailed);
+    }
+    EXPECT_EQ(failureOf(file, "5"), "(no failure)");
+    try {
+        const FailingWrites diskFull(1);
+        throw std::runtime_error("an assertion or the code under test gave up here");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(failureOf(file, "6"), "(no failure)");
+    EXPECT_EQ(testsupport::readBytes(file), "6");
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include <functional>
 #include <limits>
 
-#include "base/fault_injection.h"
+#include "support/failing_writes.h"
 #include "cache/analysis_cache.h"
 #include "scratch_folder.h"
 #include "synthetic_analysis.h"
@@ -39,6 +39,30 @@ void storeU32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value)
         bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
+// Builds a file the way the format documents it, one field at a time, with
+// no help from the records' in-memory layout.
+struct DocumentedBytes {
+    std::vector<uint8_t> bytes;
+    void raw(const void* data, size_t size)
+    {
+        const auto* at = static_cast<const uint8_t*>(data);
+        bytes.insert(bytes.end(), at, at + size);
+    }
+    void u32(uint32_t value)
+    {
+        for (int i = 0; i < 4; ++i)
+            bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    }
+    void u64(uint64_t value)
+    {
+        for (int i = 0; i < 8; ++i)
+            bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    }
+    void i32(int32_t value) { u32(static_cast<uint32_t>(value)); }
+    void f32(float value) { u32(std::bit_cast<uint32_t>(value)); }
+    void f64(double value) { u64(std::bit_cast<uint64_t>(value)); }
+};
+
 void reseal(std::vector<uint8_t>& bytes)
 {
     const uint64_t sum = fnv1a(bytes.data() + 80, bytes.size() - 80);
@@ -64,6 +88,74 @@ void expectIdenticalButEngine(const Analysis& read, const Analysis& written)
     EXPECT_TRUE(sameBytes(read.loops, written.loops));
     EXPECT_TRUE(sameBytes(read.overview, written.overview));
     EXPECT_EQ(read.engine, kEngineCache);
+}
+
+// The file an analysis must make: 80-byte header, then beats, connections,
+// loops and overview, each field at the offset the format gives it.
+std::vector<uint8_t> documentedFile(const Analysis& a, uint64_t songFrames)
+{
+    DocumentedBytes body;
+    for (const Beat& b : a.beats) {
+        body.f64(b.time);                  //   0
+        body.f64(b.duration);              //   8
+        body.f64(b.bpm);                   //  16
+        body.f32(b.confidence);            //  24
+        body.f32(b.downbeatProbability);   //  28
+        body.f32(b.loudness);              //  32
+        body.u32(0);                       //  36 reserved
+        body.i32(b.phase);                 //  40
+        body.i32(b.bar);                   //  44
+        for (double c : b.chroma)          //  48
+            body.f64(c);
+        for (double m : b.mfcc)            // 144
+            body.f64(m);
+    }
+    for (const Connection& c : a.connections) {
+        body.i32(c.from);
+        body.i32(c.to);
+        body.f32(c.score);
+        body.f32(c.harmony);
+        body.f32(c.timbre);
+    }
+    for (const Loop& l : a.loops) {
+        body.f64(l.start);
+        body.f64(l.end);
+        body.f64(l.outro);
+        body.f64(l.score);
+        body.i32(l.startBeat);
+        body.i32(l.endBeat);
+        body.i32(l.outroBeat);
+        body.i32(l.bars);
+        body.f64(l.harmony);
+        body.f64(l.timbre);
+        body.f64(l.rhythm);
+        body.f64(l.loudnessGap);
+    }
+    for (float v : a.overview)
+        body.f32(v);
+
+    DocumentedBytes file;
+    file.raw("TAMRELC2", 8);
+    file.u64(fnv1a(body.bytes.data(), body.bytes.size()));
+    file.u64(songFrames);
+    file.u32(3);
+    file.u32(static_cast<uint32_t>(a.beats.size()));
+    file.u32(static_cast<uint32_t>(a.connections.size()));
+    file.u32(static_cast<uint32_t>(a.loops.size()));
+    file.u32(static_cast<uint32_t>(a.overview.size()));
+    file.i32(a.meter);
+    file.f64(a.bpm);
+    file.f64(a.bpmLow);
+    file.f64(a.bpmHigh);
+    file.f64(a.confidence);
+    file.raw(body.bytes.data(), body.bytes.size());
+    return file.bytes;
+}
+
+// What the writer makes of an analysis, whatever the reader thinks of it.
+uint64_t writtenSize(const Analysis& a)
+{
+    return 80 + 240 * a.beats.size() + 20 * a.connections.size() + 80 * a.loops.size() + 4 * a.overview.size();
 }
 
 Analysis sentinelAnalysis()
@@ -101,6 +193,50 @@ TEST(AnalysisCache, RoundTripIsBitIdenticalButEngine)
         // The temporary file is gone once the entry is in place.
         EXPECT_EQ(folderEntries(file.parent_path()), std::vector<std::string>{kEntryName});
     }
+}
+
+// Files written by another build of the program must read the same: the
+// writer puts every field where the format says, and the reader takes it
+// from there, whatever the records look like in memory.
+TEST(AnalysisCache, EveryFieldSitsAtItsDocumentedOffset)
+{
+    ScratchFolder folder;
+    const auto file = folder.path / kEntryName;
+    const auto song = silentSong(kSyntheticSongFrames);
+    const Analysis written = syntheticAnalysis(9, 2, 3);
+
+    writeCachedAnalysis(file, song, written);
+    const std::vector<uint8_t> expected = documentedFile(written, kSyntheticSongFrames);
+    const std::vector<uint8_t> bytes = readBytes(file);
+    ASSERT_EQ(bytes.size(), expected.size());
+    for (size_t i = 0; i < bytes.size(); ++i)
+        ASSERT_EQ(bytes[i], expected[i]) << "first difference at byte " << i;
+
+    // Read from the documented bytes, every field comes back.
+    writeBytes(file, expected);
+    Analysis read;
+    ASSERT_TRUE(readCachedAnalysis(file, song, read));
+    EXPECT_EQ(read.meter, 3);
+    EXPECT_EQ(read.bpmHigh, written.bpmHigh);
+    ASSERT_EQ(read.beats.size(), 9u);
+    const Beat& beat = read.beats[7];
+    const Beat& source = written.beats[7];
+    EXPECT_EQ(beat.time, source.time);
+    EXPECT_EQ(beat.bpm, source.bpm);
+    EXPECT_EQ(beat.downbeatProbability, source.downbeatProbability);
+    EXPECT_EQ(beat.loudness, source.loudness);
+    EXPECT_EQ(beat.phase, source.phase);
+    EXPECT_EQ(beat.bar, source.bar);
+    EXPECT_EQ(beat.chroma[11], source.chroma[11]);
+    EXPECT_EQ(beat.mfcc[0], source.mfcc[0]);
+    ASSERT_EQ(read.connections.size(), 18u);
+    EXPECT_EQ(read.connections[13].to, written.connections[13].to);
+    EXPECT_EQ(read.connections[13].timbre, written.connections[13].timbre);
+    ASSERT_EQ(read.loops.size(), 2u);
+    EXPECT_EQ(read.loops[1].outro, written.loops[1].outro);
+    EXPECT_EQ(read.loops[1].outroBeat, written.loops[1].outroBeat);
+    EXPECT_EQ(read.loops[1].loudnessGap, written.loops[1].loudnessGap);
+    EXPECT_EQ(read.overview[8191], written.overview[8191]);
 }
 
 // Each case writes a valid analysis, breaks one thing, and reads it back.
@@ -190,6 +326,10 @@ TEST(AnalysisCache, AcceptsAndRefuses)
             c.edit(written);
         std::filesystem::remove(file);
         writeCachedAnalysis(file, silentSong(kSyntheticSongFrames), written);
+        // The writer refuses nothing: a refusal below is the reader's, not a
+        // write that never happened.
+        std::error_code missing;
+        ASSERT_EQ(std::filesystem::file_size(file, missing), writtenSize(written));
         if (c.patch) {
             std::vector<uint8_t> bytes = readBytes(file);
             c.patch(bytes);
@@ -257,9 +397,10 @@ TEST(AnalysisCache, FailedWritesLeaveNothingBehind)
     const auto cacheFolder = folder.path / "analysis-v3";
     Analysis previous = syntheticAnalysis(48);
     writeCachedAnalysis(cacheFolder / kEntryName, song, previous);
-    ioFailCountdown = 1;
-    EXPECT_NO_THROW(writeCachedAnalysis(cacheFolder / kEntryName, song, syntheticAnalysis(64)));
-    ioFailCountdown = 0;
+    {
+        const FailingWrites diskFull(1);
+        EXPECT_NO_THROW(writeCachedAnalysis(cacheFolder / kEntryName, song, syntheticAnalysis(64)));
+    }
     EXPECT_EQ(folderEntries(cacheFolder), std::vector<std::string>{kEntryName});
     Analysis out;
     ASSERT_TRUE(readCachedAnalysis(cacheFolder / kEntryName, song, out));

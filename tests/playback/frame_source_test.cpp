@@ -75,9 +75,9 @@ TEST(FrameSource, LoopStartsAtAWrapsAtBAndCarriesTheTailCrossfade)
     const std::vector<float> pcm = playbackSong(48000);
     const Loop cuts = cutRecord(0.1, 0.3, 0.4);  // A 4800, B 14400
     const double fade = 0.02;
-    RenderPlan plan;
-    const float gain = prepareRender(plan, pcm, cuts, fade);
+    const float gain = peakGain(pcm);
     const int64_t a = 4800, b = 14400, length = b - a;
+    const std::vector<ExpectedFrame> loop = expectedLoopFrames(pcm, cuts, fade, 0, length);
 
     struct Case {
         double start;
@@ -89,10 +89,10 @@ TEST(FrameSource, LoopStartsAtAWrapsAtBAndCarriesTheTailCrossfade)
         ASSERT_FALSE(p.ended);
         for (int64_t k = 0; k < 3 * length; ++k) {
             const int64_t n = a + (c.first - a + k) % length;
-            const auto [l, r] = sectionFrame(plan, SectionKind::Loop, n - a);
+            const ExpectedFrame& e = loop[static_cast<size_t>(n - a)];
             ASSERT_EQ(p.frames[static_cast<size_t>(k)].songFrame, static_cast<uint64_t>(n)) << c.start << " " << k;
-            ASSERT_EQ(p.frames[static_cast<size_t>(k)].left, l * gain);
-            ASSERT_EQ(p.frames[static_cast<size_t>(k)].right, r * gain);
+            ASSERT_EQ(p.frames[static_cast<size_t>(k)].left, e.left * gain);
+            ASSERT_EQ(p.frames[static_cast<size_t>(k)].right, e.right * gain);
         }
     }
     // The frame before each wrap is the tail's last frame: the song frame just before A.
@@ -106,22 +106,104 @@ TEST(FrameSource, JoinTestPlaysTheSixExcerptsOnceAndEnds)
     const std::vector<float> pcm = playbackSong(60000);
     const Loop cuts = cutRecord(0.25, 0.5, 0.8);  // A 12000, B 24000, O 38400: L = 12000
     const double fade = 0.01;
-    RenderPlan plan;
-    const float gain = prepareRender(plan, pcm, cuts, fade);
+    const float gain = peakGain(pcm);
     PlaybackCursor cursor = startCursor(PlaybackMode::JoinTest, cuts, fade, 0.25, pcm, Analysis{});
     const Played p = play(cursor, 100000);
     ASSERT_TRUE(p.ended);
+    const std::vector<ExpectedFrame> expected = expectedJoinFrames(pcm, cuts, fade);
     ASSERT_EQ(p.frames.size(), 6u * 12000u);
-    size_t k = 0;
-    for (const Segment& s : joinSegments(plan)) {
-        const int64_t base = s.section == SectionKind::Start ? 0 : s.section == SectionKind::Loop ? 12000 : 38400;
-        for (int64_t i = s.offset; i < s.offset + s.count; ++i, ++k) {
-            const auto [l, r] = sectionFrame(plan, s.section, i);
-            ASSERT_EQ(p.frames[k].left, l * gain) << k;
-            ASSERT_EQ(p.frames[k].right, r * gain) << k;
-            ASSERT_EQ(p.frames[k].songFrame, static_cast<uint64_t>(base + i)) << k;
-        }
+    ASSERT_EQ(expected.size(), 6u * 12000u);
+    for (size_t k = 0; k < expected.size(); ++k) {
+        ASSERT_EQ(p.frames[k].left, expected[k].left * gain) << k;
+        ASSERT_EQ(p.frames[k].right, expected[k].right * gain) << k;
+        ASSERT_EQ(p.frames[k].songFrame, static_cast<uint64_t>(expected[k].songFrame)) << k;
     }
+}
+
+// A tiny song whose frames are a ramp, left n / 4096 and right -n / 8192 at
+// frame n (exact floats, peak 0.51: unity gain). Mixing two frames of a ramp
+// with weight W gives the ramp at the weighted frame number, so every
+// expected frame below is worked out by hand as a frame number of the ramp.
+// A 400, B 1400, O 1500 of 2100 frames, a fade of 241 frames: the loop's
+// tail is its frames 759 to 999, fading from S(1159 + w) into S(159 + w);
+// the weight 0.5 - 0.5 cos(pi w / 240) is 0.25, 0.5, 0.75 and 1 at w = 80,
+// 120, 160 and 240. The outro's head fades from S(400 + i) into S(1500 + i).
+std::vector<float> rampSong()
+{
+    std::vector<float> pcm;
+    for (int n = 0; n < 2100; ++n) {
+        pcm.push_back(static_cast<float>(n) / 4096.0f);
+        pcm.push_back(static_cast<float>(-n) / 8192.0f);
+    }
+    return pcm;
+}
+
+struct HandFrame {
+    size_t output;      // index in the played stream
+    double ramp;        // the ramp's frame number the output must equal
+    uint64_t position;  // the song frame it reports
+};
+
+void expectRampFrames(const Played& p, const std::vector<HandFrame>& table)
+{
+    for (const HandFrame& h : table) {
+        SCOPED_TRACE(h.output);
+        ASSERT_LT(h.output, p.frames.size());
+        EXPECT_EQ(p.frames[h.output].left, static_cast<float>(h.ramp / 4096.0));
+        EXPECT_EQ(p.frames[h.output].right, static_cast<float>(-h.ramp / 8192.0));
+        EXPECT_EQ(p.frames[h.output].songFrame, h.position);
+    }
+}
+
+constexpr double kRampFade = 241.0 / 48000.0;
+const Loop kRampCuts = cutRecord(400.0 / 48000.0, 1400.0 / 48000.0, 1500.0 / 48000.0);
+
+TEST(FrameSource, LoopOfATinySongMatchesFramesWorkedOutByHand)
+{
+    const std::vector<float> pcm = rampSong();
+    PlaybackCursor cursor = startCursor(PlaybackMode::Loop, kRampCuts, kRampFade, 0.0, pcm, Analysis{});
+    const Played p = play(cursor, 2000);
+    ASSERT_FALSE(p.ended);
+    expectRampFrames(p, {
+                            {0, 400, 400},      // starts at A
+                            {758, 1158, 1158},  // the last frame before the tail
+                            {759, 1159, 1159},  // w = 0: still the loop's own frame
+                            {839, 989, 1239},   // w = 80: 1239 - 0.25 x 1000
+                            {879, 779, 1279},   // w = 120: halfway between S(1279) and S(279)
+                            {919, 569, 1319},   // w = 160: 1319 - 0.75 x 1000
+                            {999, 399, 1399},   // w = 240: exactly the frame before A
+                            {1000, 400, 400},   // and on at A
+                            {1879, 779, 1279},  // the second pass is the first again
+                        });
+}
+
+TEST(FrameSource, JoinTestOfATinySongMatchesFramesWorkedOutByHand)
+{
+    const std::vector<float> pcm = rampSong();
+    PlaybackCursor cursor = startCursor(PlaybackMode::JoinTest, kRampCuts, kRampFade, 0.0, pcm, Analysis{});
+    const Played p = play(cursor, 5000);
+    ASSERT_TRUE(p.ended);
+    // L = min(A 400, 3 s, loop 1000, outro 600) = 400 frames per excerpt.
+    ASSERT_EQ(p.frames.size(), 2400u);
+    expectRampFrames(p, {
+                            {0, 0, 0},          // 1: the 400 frames before A
+                            {399, 399, 399},
+                            {400, 400, 400},    // 2: the loop's first 400
+                            {799, 799, 799},
+                            {800, 1000, 1000},  // 3: the loop's last 400, frame 600 on
+                            {959, 1159, 1159},  // its tail starts, w = 0
+                            {1039, 989, 1239},  // w = 80
+                            {1079, 779, 1279},  // w = 120
+                            {1199, 399, 1399},  // w = 240: the frame before A
+                            {1200, 400, 400},   // 4: the loop's first 400 again
+                            {1600, 1000, 1000}, // 5: its last 400 again
+                            {1999, 399, 1399},
+                            {2000, 400, 1500},  // 6: the outro starts as S(A)...
+                            {2080, 755, 1580},  // ...a quarter of S(1580) into S(480) at i = 80
+                            {2120, 1070, 1620}, // ...halfway from S(520) to S(1620) at i = 120
+                            {2240, 1740, 1740}, // ...and is the outro itself from i = 240
+                            {2399, 1899, 1899},
+                        });
 }
 
 TEST(FrameSource, LoopAndJoinTestRefuseWhatTheRenderRefuses)

@@ -10,7 +10,7 @@
 
 #include "analysis/analysis_report.h"
 #include "base/cancel.h"
-#include "base/fault_injection.h"
+#include "support/failing_writes.h"
 #include "render/export_package.h"
 #include "render/package_texts.h"
 #include "render/render_plan.h"
@@ -104,12 +104,10 @@ protected:
         fs::remove_all(root);
         out = root / "salida" / "paquetes";
         cancelFlag = false;
-        ioFailCountdown = 0;
     }
     void TearDown() override
     {
         cancelFlag = false;
-        ioFailCountdown = 0;
         std::error_code ignored;
         fs::remove_all(root, ignored);
     }
@@ -287,9 +285,10 @@ TEST_F(ExportPackage, AFullDiskDiscardsThePackage)
 {
     // Fails the first write, then a write in the middle of the WAV files.
     for (const int64_t failingWrite : {1, 20}) {
-        ioFailCountdown = failingWrite;
-        EXPECT_EQ(failingExport(song, kCuts, kFade, 2, checkCancel), kWriteFailedMessage) << failingWrite;
-        ioFailCountdown = 0;
+        {
+            const FailingWrites diskFull(failingWrite);
+            EXPECT_EQ(failingExport(song, kCuts, kFade, 2, checkCancel), kWriteFailedMessage) << failingWrite;
+        }
         EXPECT_TRUE(fs::is_empty(out)) << failingWrite;
     }
 }

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <random>
 
-#include "base/fault_injection.h"
+#include "support/failing_writes.h"
 #include "platform/file_system.h"
 #include "render/wav_writer.h"
 #include "render_fixture.h"
@@ -76,7 +76,6 @@ protected:
     }
     void TearDown() override
     {
-        ioFailCountdown = 0;
         std::error_code ignored;
         fs::remove_all(folder, ignored);
     }
@@ -240,10 +239,9 @@ TEST_F(WavWriter, FailedWriteIsReportedAsFullDisk)
     // Call 1 writes the header, later calls write sample blocks.
     for (const int failingWrite : {1, 2, 6}) {
         SCOPED_TRACE(failingWrite);
-        ioFailCountdown = failingWrite;
+        const FailingWrites diskFull(failingWrite);
         expectFailure([&] { writeWav(folder / "full.wav", plan, montageSegments(plan, 2), 24, kNoTick); },
                       "Fallo de escritura: comprueba espacio y permisos.");
-        ioFailCountdown = 0;
     }
 }
 

@@ -16,5 +16,5 @@ TEST(NeuralEngine, RuntimeWithoutEntryPointIsRejected)
     EXPECT_EQ(loadError(engine, install.folder),
               "No se pudo abrir ONNX Runtime incluido. Reinstala el paquete completo.");
     EXPECT_TRUE(engineEmpty(engine));
-    EXPECT_TRUE(unloadedSoon(install.runtime()));
+    EXPECT_TRUE(unloaded(install.runtime()));
 }

@@ -5,6 +5,7 @@
 // (TAMREL_AUDIO_NO_DEVICE). Without either the tests skip.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -176,21 +177,54 @@ TEST(WaveOutCapture, TwoExplorationsFromTheSameBeatSoundTheSame)
     }
 }
 
+// The system's output as the audio thread uses it, watched: whether the
+// device itself is paused, and how many of the thread's polls of the frames
+// played have found the same count as the poll before while it was.
+struct WatchedOutput {
+    std::atomic<bool> devicePaused{false};
+    std::atomic<int> stillPolls{0};  // reset by any movement
+    std::atomic<uint64_t> lastCount{0};
+};
+
+platform::AudioOutput watchedSystemOutput(WatchedOutput& watch)
+{
+    const platform::AudioOutput real = platform::systemAudioOutput();
+    platform::AudioOutput output = real;
+    output.pause = [real, &watch] {
+        real.pause();
+        watch.stillPolls = 0;
+        watch.devicePaused = true;
+    };
+    output.resume = [real, &watch] {
+        watch.devicePaused = false;
+        real.resume();
+    };
+    output.framesPlayed = [real, &watch] {
+        const uint64_t count = real.framesPlayed();
+        if (watch.devicePaused)
+            watch.stillPolls = count == watch.lastCount ? watch.stillPolls + 1 : 0;
+        watch.lastCount = count;
+        return count;
+    };
+    return output;
+}
+
 TEST(WaveOutCapture, PauseThenResumeLosesAndRepeatsNothing)
 {
     REQUIRE_CAPTURE();
     Session s(96000);
+    WatchedOutput watch;
+    s.player.makeOutput = [&watch] { return watchedSystemOutput(watch); };
     s.start(PlaybackMode::Original, 0.0);
     ASSERT_TRUE(waitFor([&] { return s.position() > 0.5; }));
     togglePause(s.player);
-    // The pause has reached the device once the position stands still.
-    ASSERT_TRUE(waitFor([&] {
-        const double before = s.position();
-        std::this_thread::sleep_for(std::chrono::milliseconds(40));
-        return s.position() == before;
-    }));
+    // The pause has reached the device once it reports the same frames
+    // played at a few polls in a row; from then on it must stay there.
+    ASSERT_TRUE(waitFor([&] { return watch.stillPolls >= 5; })) << "the device never stood still";
     const double held = s.position();
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const int settled = watch.stillPolls;
+    ASSERT_TRUE(waitFor([&] { return watch.stillPolls >= settled + 20 || watch.stillPolls < settled; }));
+    EXPECT_GE(watch.stillPolls, settled + 20) << "the device played on while paused";
     EXPECT_EQ(s.position(), held) << "the position moved while paused";
     EXPECT_TRUE(s.playing());
     togglePause(s.player);
