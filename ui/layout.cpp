@@ -5,7 +5,9 @@
 
 int listHeight(int logicalHeight)
 {
-    return std::clamp(logicalHeight - 585, 120, 220);
+    if (logicalHeight >= 700)
+        return std::clamp(logicalHeight - 585, 120, 220);
+    return std::max(44, logicalHeight - 580);
 }
 
 std::array<LogicalRect, kSlotCount> layoutSlots(int logicalWidth, int logicalHeight)
@@ -63,4 +65,37 @@ PixelRect initialWindowRect(const PixelRect& workArea, double dpiScale)
 {
     return {workArea.left + 12, workArea.top + 12, std::min(toPixels(1380, dpiScale), workArea.width - 24),
             std::min(toPixels(900, dpiScale), workArea.height - 24)};
+}
+
+namespace {
+
+// The fewest pixels whose logical size is at least the given units.
+int pixelsHolding(int logical, double dpiScale)
+{
+    int pixels = static_cast<int>(std::ceil(logical * dpiScale));
+    while (toLogical(pixels, dpiScale) < logical)
+        ++pixels;
+    return pixels;
+}
+
+} // namespace
+
+double fittingScale(const PixelRect& workArea, int systemDpi, PixelSize frame)
+{
+    // The client area of the first rectangle when the design does not fit.
+    const int width = workArea.width - 24 - frame.width;
+    const int height = workArea.height - 24 - frame.height;
+    int dpi = systemDpi;
+    while (dpi > 48 && (toLogical(width, dpi / 96.0) < kMinLogicalWidth ||
+                        toLogical(height, dpi / 96.0) < kMinLogicalHeight))
+        --dpi;
+    return dpi / 96.0;
+}
+
+PixelSize minimumWindowSize(const PixelRect& workArea, double dpiScale, PixelSize frame)
+{
+    const PixelRect first = initialWindowRect(workArea, dpiScale);
+    const int width = std::max(toPixels(1120, dpiScale), pixelsHolding(kMinLogicalWidth, dpiScale) + frame.width);
+    const int height = std::max(toPixels(790, dpiScale), pixelsHolding(kMinLogicalHeight, dpiScale) + frame.height);
+    return {std::min(width, first.width), std::min(height, first.height)};
 }

@@ -18,7 +18,15 @@ enum class Slot : int {
 };
 inline constexpr int kSlotCount = static_cast<int>(Slot::Count);
 
-// The candidate list's height: H - 585 kept within 120 ... 220.
+// The smallest client area, in logical units, that still holds every
+// control, field and label; below the design's size only the map and the
+// candidate list give up room, down to this.
+inline constexpr int kMinLogicalWidth = 1000;
+inline constexpr int kMinLogicalHeight = 624;
+
+// The candidate list's height: H - 585 kept within 120 ... 220; below a
+// client height of 700 the list shrinks with the window (H - 580) so the
+// fields and buttons under it keep their place, down to one entry (44).
 int listHeight(int logicalHeight);
 
 std::array<LogicalRect, kSlotCount> layoutSlots(int logicalWidth, int logicalHeight);
@@ -29,6 +37,20 @@ struct PixelRect {
     int left = 0, top = 0, width = 0, height = 0;
 };
 PixelRect initialWindowRect(const PixelRect& workArea, double dpiScale);
+
+struct PixelSize {
+    int width = 0, height = 0;
+};
+
+// The drawing scale for a window on this work area, given the system's DPI
+// and the window frame's size in pixels: dpi / 96, or, when the first
+// rectangle's client area cannot hold the smallest layout at that scale, the
+// largest smaller DPI (not below 48) at which it can.
+double fittingScale(const PixelRect& workArea, int systemDpi, PixelSize frame);
+
+// The minimum tracking size: 1120 x 790 scaled, raised to what the smallest
+// layout needs, and never larger than the first rectangle.
+PixelSize minimumWindowSize(const PixelRect& workArea, double dpiScale, PixelSize frame);
 
 // Logical units to device pixels, rounding half away from zero.
 int toPixels(double logical, double dpiScale);

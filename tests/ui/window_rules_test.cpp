@@ -1,6 +1,7 @@
 // The window's pure rules: number formats, layout, enable rules, the magnet.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <tuple>
 #include <vector>
 
@@ -33,7 +34,9 @@ TEST(NumberFormat, FixedAndClockTexts)
 
 TEST(Layout, ListHeightFollowsTheClientHeight)
 {
-    const std::vector<std::pair<int, int>> cases = {{700, 120}, {760, 175}, {900, 220}, {600, 120}, {1200, 220}};
+    // Below 700 the list gives up room one for one, down to one entry.
+    const std::vector<std::pair<int, int>> cases = {{700, 120}, {705, 120}, {760, 175}, {900, 220}, {1200, 220},
+                                                    {699, 119}, {665, 85},  {640, 60},  {624, 44},  {600, 44}};
     for (auto [height, list] : cases)
         EXPECT_EQ(listHeight(height), list) << height;
 }
@@ -82,6 +85,122 @@ TEST(Layout, FirstWindowRectFitsTheWorkArea)
     const PixelRect shifted = initialWindowRect({100, 40, 1600, 1000}, 1.0);
     EXPECT_EQ(shifted.left, 112);
     EXPECT_EQ(shifted.top, 52);
+}
+
+TEST(Layout, SmallClientKeepsEveryControlAndShrinksTheViews)
+{
+    // 1342 x 704 on a 1366 x 768 screen with a taskbar, less the frame:
+    // W = 1326, H = 665, the list 85 high.
+    struct Want {
+        Slot slot;
+        double left, top, width, height;
+    };
+    const std::vector<Want> table = {
+        {Slot::OpenAudio, 183, 12, 76, 27},      {Slot::OpenSession, 268, 12, 88, 27},
+        {Slot::SaveSession, 364, 12, 92, 27},    {Slot::Help, 464, 12, 50, 27},
+        {Slot::Export, 1156, 11, 152, 29},       {Slot::SongName, 530, 16, 601, 22},
+        {Slot::Map, 16, 146, 1002, 254},         {Slot::Timeline, 16, 420, 1002, 171},
+        {Slot::Play, 20, 62, 46, 42},            {Slot::Stop, 74, 68, 32, 32},
+        {Slot::BeatBack, 113, 68, 32, 32},       {Slot::BeatForward, 151, 68, 32, 32},
+        {Slot::ModeOriginal, 20, 110, 83, 25},   {Slot::ModeLoop, 108, 110, 68, 25},
+        {Slot::ModeExplore, 181, 110, 87, 25},   {Slot::Magnet, 824, 110, 113, 25},
+        {Slot::ZoomOut, 944, 110, 28, 25},       {Slot::ZoomIn, 978, 110, 28, 25},
+        {Slot::List, 1042, 148, 264, 85},        {Slot::FieldA, 1160, 325, 143, 27},
+        {Slot::FieldB, 1160, 363, 143, 27},      {Slot::FieldO, 1160, 401, 143, 27},
+        {Slot::Crossfade, 1216, 439, 87, 25},    {Slot::Repetitions, 1216, 474, 87, 25},
+        {Slot::JoinTest, 1042, 515, 264, 30},    {Slot::OutputFolder, 1042, 553, 129, 27},
+        {Slot::ShowExport, 1179, 553, 127, 27},  {Slot::Cancel, 1042, 602, 264, 28},
+        {Slot::OutputLabel, 18, 614, 1002, 14},  {Slot::StatusLabel, 18, 637, 1290, 21},
+        {Slot::Progress, 18, 630, 1290, 3}};
+    ASSERT_EQ(table.size(), static_cast<size_t>(kSlotCount));
+    const auto r = layoutSlots(1326, 665);
+    for (const Want& w : table) {
+        const LogicalRect& got = r[static_cast<int>(w.slot)];
+        EXPECT_EQ(got.left, w.left) << static_cast<int>(w.slot);
+        EXPECT_EQ(got.top, w.top) << static_cast<int>(w.slot);
+        EXPECT_EQ(got.width, w.width) << static_cast<int>(w.slot);
+        EXPECT_EQ(got.height, w.height) << static_cast<int>(w.slot);
+    }
+
+    // 150 %: a client of 1874 x 960 pixels on a 1920 x 1080 screen is 1249 x 640
+    // logical units, the list 60 high; the pixels the controls get.
+    const std::vector<std::pair<Slot, std::array<int, 4>>> pixels = {
+        {Slot::Cancel, {1448, 866, 396, 42}},      {Slot::StatusLabel, {27, 918, 1820, 32}},
+        {Slot::ShowExport, {1653, 792, 191, 41}},  {Slot::FieldA, {1625, 450, 215, 41}},
+        {Slot::List, {1448, 222, 396, 90}},        {Slot::Timeline, {24, 593, 1388, 257}},
+        {Slot::Map, {24, 219, 1388, 344}}};
+    const auto big = layoutSlots(toLogical(1874, 1.5), toLogical(960, 1.5));
+    for (const auto& [slot, want] : pixels) {
+        const LogicalRect& got = big[static_cast<int>(slot)];
+        const std::array<int, 4> px = {toPixels(got.left, 1.5), toPixels(got.top, 1.5), toPixels(got.width, 1.5),
+                                       toPixels(got.height, 1.5)};
+        EXPECT_EQ(px, want) << static_cast<int>(slot);
+    }
+}
+
+TEST(Layout, NoTwoControlsOverlapAndAllStayInsideFromTheSmallestClientUp)
+{
+    auto overlap = [](const LogicalRect& a, const LogicalRect& b) {
+        return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+               b.top < a.top + a.height;
+    };
+    for (int W : {kMinLogicalWidth, 1104, 1249, 1326, 1364, 1600})
+        for (int H = kMinLogicalHeight; H <= 1000; H += 4) {
+            const auto r = layoutSlots(W, H);
+            for (int i = 0; i < kSlotCount; ++i) {
+                const LogicalRect& a = r[static_cast<size_t>(i)];
+                EXPECT_TRUE(a.left >= 0 && a.top >= 0 && a.width > 0 && a.height > 0 && a.left + a.width <= W &&
+                            a.top + a.height <= H)
+                    << "slot " << i << " at " << W << " x " << H;
+                for (int j = i + 1; j < kSlotCount; ++j)
+                    EXPECT_FALSE(overlap(a, r[static_cast<size_t>(j)])) << i << " and " << j << " at " << W << " x " << H;
+            }
+            // The right-hand panel's lowest button and the cancel button keep their gap.
+            EXPECT_GE(r[static_cast<int>(Slot::Cancel)].top - 22,
+                      r[static_cast<int>(Slot::ShowExport)].top + r[static_cast<int>(Slot::ShowExport)].height)
+                << H;
+        }
+}
+
+TEST(Layout, WindowFitsTheWorkAreaAtAnyDpi)
+{
+    // Frames are the caption and borders in pixels: (16, 39) as at 100 %,
+    // (22, 56) and (20, 48) as at 150 % and 125 %.
+    struct Case {
+        PixelRect work;
+        int dpi;
+        PixelSize frame;
+        double scale;
+        PixelRect first;
+        PixelSize least;
+    };
+    const std::vector<Case> cases = {
+        // The design fits: everything as at the system's scale.
+        {{0, 0, 1600, 1000}, 96, {16, 39}, 1.0, {12, 12, 1380, 900}, {1120, 790}},
+        // 1366 x 768 with a taskbar: the window is as high as the work area allows.
+        {{0, 0, 1366, 728}, 96, {16, 39}, 1.0, {12, 12, 1342, 704}, {1120, 704}},
+        {{60, 0, 1306, 768}, 96, {16, 39}, 1.0, {72, 12, 1282, 744}, {1120, 744}},
+        // 1920 x 1080 at 150 % with a taskbar: 640 logical units high still hold the layout.
+        {{0, 0, 1920, 1040}, 144, {22, 56}, 1.5, {12, 12, 1896, 1016}, {1680, 1016}},
+        // 920 client pixels hold 624 units at 141 DPI (626.4) but not at 142 (621.9).
+        {{0, 0, 1600, 1000}, 144, {22, 56}, 141 / 96.0, {12, 12, 1576, 976}, {1576, 976}},
+        // 1280 x 800 at 125 %: 688 client pixels, 624 units at 105 DPI (629.0), not at 106 (623.1).
+        {{0, 0, 1280, 760}, 120, {20, 48}, 105 / 96.0, {12, 12, 1256, 736}, {1225, 736}},
+        // Too narrow at 96 DPI: 760 pixels hold 1000 units at 72 DPI (1013.3), not at 73 (999.5).
+        {{0, 0, 800, 560}, 96, {16, 39}, 0.75, {12, 12, 776, 536}, {776, 536}},
+        // Nothing fits: half the scale, and still inside the work area.
+        {{0, 0, 400, 300}, 96, {16, 39}, 0.5, {12, 12, 376, 276}, {376, 276}}};
+    for (const Case& c : cases) {
+        const double scale = fittingScale(c.work, c.dpi, c.frame);
+        EXPECT_EQ(scale, c.scale) << c.work.width << " x " << c.work.height << " at " << c.dpi;
+        const PixelRect first = initialWindowRect(c.work, scale);
+        EXPECT_EQ(std::make_tuple(first.left, first.top, first.width, first.height),
+                  std::make_tuple(c.first.left, c.first.top, c.first.width, c.first.height))
+            << c.work.width << " x " << c.work.height << " at " << c.dpi;
+        const PixelSize least = minimumWindowSize(c.work, scale, c.frame);
+        EXPECT_EQ(std::make_pair(least.width, least.height), std::make_pair(c.least.width, c.least.height))
+            << c.work.width << " x " << c.work.height << " at " << c.dpi;
+    }
 }
 
 TEST(EnableRules, EachStateEnablesItsControls)

@@ -15,7 +15,8 @@ using std::min;
 } // namespace Gdiplus
 #include <gdiplus.h>
 
-// GetDpiForSystem() / 96, fixed at start-up.
+// GetDpiForSystem() / 96, or less when the work area is too small for the
+// layout at that scale (fittingScale); fixed at start-up.
 extern double dpiScale;
 
 using Argb = uint32_t;

@@ -67,6 +67,23 @@ void onClose()
     setStatus(toWide(std::string(kClosingStatus)));
 }
 
+constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+
+PixelRect workArea()
+{
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return {work.left, work.top, static_cast<int>(work.right - work.left), static_cast<int>(work.bottom - work.top)};
+}
+
+// The main window's caption and borders, in pixels.
+PixelSize frameSize()
+{
+    RECT frame{};
+    AdjustWindowRectEx(&frame, kMainStyle, FALSE, WS_EX_CONTROLPARENT);
+    return {static_cast<int>(frame.right - frame.left), static_cast<int>(frame.bottom - frame.top)};
+}
+
 void registerClass(const wchar_t* name, UINT style, WNDPROC procedure, LPCWSTR cursor, HICON icon)
 {
     WNDCLASSW wc{};
@@ -105,7 +122,9 @@ HWND startWindow(Running& running, Seams seams, int showCommand)
     InitCommonControlsEx(&common);
     Gdiplus::GdiplusStartupInput input;
     Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
-    dpiScale = GetDpiForSystem() / 96.0;
+    // A work area too small for the layout at the system's DPI (150 % on a
+    // 1080-line laptop) draws everything a little smaller rather than off screen.
+    dpiScale = fittingScale(workArea(), static_cast<int>(GetDpiForSystem()), frameSize());
     // Read once: the model file only changes while the program is closed.
     const ModelTexts& texts = modelTexts(installedModelKind(installFolder() / kModelFileName));
     state.idleModelLine = toWide(texts.idleModelLine);
@@ -116,14 +135,9 @@ HWND startWindow(Running& running, Seams seams, int showCommand)
     registerClass(L"TamrelOrvane", CS_DBLCLKS, mainWindowProc, IDC_ARROW,
                   LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
 
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const PixelRect r = initialWindowRect(
-        {work.left, work.top, static_cast<int>(work.right - work.left), static_cast<int>(work.bottom - work.top)},
-        dpiScale);
-    HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, L"TamrelOrvane", kProgramTitle,
-                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, r.left, r.top, r.width, r.height, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    const PixelRect r = initialWindowRect(workArea(), dpiScale);
+    HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, L"TamrelOrvane", kProgramTitle, kMainStyle, r.left, r.top,
+                                  r.width, r.height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!window)
         throw std::runtime_error("No se pudo crear la ventana.");
     ShowWindow(window, showCommand);
@@ -212,8 +226,9 @@ LRESULT handleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         return 1;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMinTrackSize.x = toPixels(1120, dpiScale);
-        info->ptMinTrackSize.y = toPixels(790, dpiScale);
+        const PixelSize least = minimumWindowSize(workArea(), dpiScale, frameSize());
+        info->ptMinTrackSize.x = least.width;
+        info->ptMinTrackSize.y = least.height;
         return 0;
     }
     case WM_MEASUREITEM:

@@ -1,5 +1,7 @@
 // The main window under Wine: start-up, layout, loading, fields, export,
 // cancellation, closing, keys and sessions, driven through its messages.
+#include <array>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -38,14 +40,6 @@ std::string fileBytes(const std::filesystem::path& file)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-RECT clientRectOf(HWND child)
-{
-    RECT r{};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, ui().main, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 } // namespace
 
 TEST_F(WindowTest, StartsWithOnlyTheOpeningControlsAndTheWindowAtTheWorkArea)
@@ -53,7 +47,6 @@ TEST_F(WindowTest, StartsWithOnlyTheOpeningControlsAndTheWindowAtTheWorkArea)
     // The script names the DPI its prefix was given.
     if (const char* dpi = std::getenv("TAMREL_EXPECTED_DPI")) {
         EXPECT_EQ(GetDpiForSystem(), static_cast<UINT>(std::atoi(dpi)));
-        EXPECT_EQ(dpiScale, std::atoi(dpi) / 96.0);
     }
     EXPECT_EQ(enabledIds(), (std::vector<int>{100, 101, 110, 115, 116, 121, 122, 123}));
     EXPECT_EQ(windowText(window), L"Tamrel Orvane");
@@ -63,45 +56,67 @@ TEST_F(WindowTest, StartsWithOnlyTheOpeningControlsAndTheWindowAtTheWorkArea)
     EXPECT_EQ(windowText(ui().outputLabel), running.folders.outputFolder.wstring());
     EXPECT_EQ(ui().controls.size(), static_cast<size_t>(kSlotCount));
 
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const RECT work = workArea();
+    const long workWidth = work.right - work.left, workHeight = work.bottom - work.top;
+    const double system = GetDpiForSystem() / 96.0;
     RECT r{};
     GetWindowRect(window, &r);
-    const PixelRect asked = initialWindowRect(
-        {work.left, work.top, static_cast<int>(work.right - work.left), static_cast<int>(work.bottom - work.top)},
-        dpiScale);
-    EXPECT_EQ(r.left, work.left + 12);
-    EXPECT_EQ(r.top, work.top + 12);
-    if (dpiScale == 1.0 && work.right - work.left >= 1404 && work.bottom - work.top >= 924) {
-        EXPECT_EQ(r.right - r.left, 1380);
-        EXPECT_EQ(r.bottom - r.top, 900);
-    } else {
-        // Never smaller than its minimum tracking size.
-        EXPECT_EQ(r.right - r.left, std::max(asked.width, toPixels(1120, dpiScale)));
-        EXPECT_EQ(r.bottom - r.top, std::max(asked.height, toPixels(790, dpiScale)));
-    }
     MINMAXINFO info{};
     SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    EXPECT_EQ(info.ptMinTrackSize.x, toPixels(1120, dpiScale));
-    EXPECT_EQ(info.ptMinTrackSize.y, toPixels(790, dpiScale));
+    EXPECT_EQ(r.left, work.left + 12);
+    EXPECT_EQ(r.top, work.top + 12);
+    if (workWidth >= std::lround(1380 * system) + 24 && workHeight >= std::lround(900 * system) + 24) {
+        EXPECT_EQ(dpiScale, system);
+        EXPECT_EQ(r.right - r.left, std::lround(1380 * system));
+        EXPECT_EQ(r.bottom - r.top, std::lround(900 * system));
+        EXPECT_EQ(info.ptMinTrackSize.x, std::lround(1120 * system));
+        EXPECT_EQ(info.ptMinTrackSize.y, std::lround(790 * system));
+    } else {
+        // As large as the work area allows, at most at the system's scale,
+        // and the minimum tracking size never pushes it past that.
+        EXPECT_LE(dpiScale, system);
+        EXPECT_EQ(r.right - r.left, std::min(std::lround(1380 * dpiScale), workWidth - 24));
+        EXPECT_EQ(r.bottom - r.top, std::min(std::lround(900 * dpiScale), workHeight - 24));
+        EXPECT_LE(info.ptMinTrackSize.x, r.right - r.left);
+        EXPECT_LE(info.ptMinTrackSize.y, r.bottom - r.top);
+    }
 }
 
 TEST_F(WindowTest, EveryControlFollowsTheLayoutAtEachClientHeight)
 {
-    for (auto [height, list] : std::vector<std::pair<int, int>>{{700, 120}, {760, 175}, {900, 220}}) {
-        const int width = 1364;
+    // The layout at 1364 x 760 logical units (the list 175 high), worked out
+    // by hand from the layout's rules, in creation order.
+    const std::vector<std::array<double, 4>> table = {
+        {183, 12, 76, 27},     {268, 12, 88, 27},    {364, 12, 92, 27},    {464, 12, 50, 27},
+        {1194, 11, 152, 29},   {530, 16, 639, 22},   {16, 146, 1040, 349}, {16, 515, 1040, 171},
+        {20, 62, 46, 42},      {74, 68, 32, 32},     {113, 68, 32, 32},    {151, 68, 32, 32},
+        {20, 110, 83, 25},     {108, 110, 68, 25},   {181, 110, 87, 25},   {862, 110, 113, 25},
+        {982, 110, 28, 25},    {1016, 110, 28, 25},  {1080, 148, 264, 175}, {1198, 415, 143, 27},
+        {1198, 453, 143, 27},  {1198, 491, 143, 27}, {1254, 529, 87, 25},  {1254, 564, 87, 25},
+        {1080, 605, 264, 30},  {1080, 643, 129, 27}, {1217, 643, 127, 27}, {1080, 697, 264, 28},
+        {18, 709, 1040, 14},   {18, 732, 1328, 21},  {18, 725, 1328, 3}};
+    ASSERT_EQ(ui().controls.size(), table.size());
+    // Whole pixels that hold the logical size even at a scale below the system's.
+    auto resize = [this](int width, int height) {
         SendMessageW(window, WM_SIZE, SIZE_RESTORED,
-                     MAKELPARAM(toPixels(width, dpiScale), toPixels(height, dpiScale)));
-        const auto rects = layoutSlots(width, height);
-        EXPECT_EQ(rects[static_cast<int>(Slot::List)].height, list);
-        for (int i = 0; i < kSlotCount; ++i) {
-            const RECT r = clientRectOf(ui().controls[static_cast<size_t>(i)]);
-            const LogicalRect& want = rects[static_cast<size_t>(i)];
-            EXPECT_EQ(r.left, toPixels(want.left, dpiScale)) << "control " << i << " at height " << height;
-            EXPECT_EQ(r.top, toPixels(want.top, dpiScale)) << "control " << i << " at height " << height;
-            EXPECT_EQ(r.right - r.left, toPixels(want.width, dpiScale)) << "control " << i;
-            EXPECT_EQ(r.bottom - r.top, toPixels(want.height, dpiScale)) << "control " << i;
-        }
+                     MAKELPARAM(static_cast<int>(std::ceil(width * dpiScale)),
+                                static_cast<int>(std::ceil(height * dpiScale))));
+    };
+    resize(1364, 760);
+    for (size_t i = 0; i < table.size(); ++i) {
+        const RECT r = childRect(ui().controls[i]);
+        const auto& want = table[i];
+        EXPECT_EQ(r.left, std::lround(want[0] * dpiScale)) << "control " << i;
+        EXPECT_EQ(r.top, std::lround(want[1] * dpiScale)) << "control " << i;
+        EXPECT_EQ(r.right - r.left, std::lround(want[2] * dpiScale)) << "control " << i;
+        EXPECT_EQ(r.bottom - r.top, std::lround(want[3] * dpiScale)) << "control " << i;
+    }
+    // The list follows the height between its limits; the cancel button stays 63 above the bottom.
+    for (auto [height, list] : std::vector<std::pair<int, int>>{{700, 120}, {900, 220}, {665, 85}}) {
+        resize(1364, height);
+        const RECT listRect = childRect(control(kIdList));
+        EXPECT_EQ(listRect.bottom - listRect.top, std::lround(list * dpiScale)) << height;
+        EXPECT_EQ(childRect(control(kIdCancel)).top, std::lround((height - 63) * dpiScale)) << height;
     }
 }
 

@@ -6,35 +6,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "screenshot.h"
 #include "ui/win32/drawing.h"
 #include "window_fixture.h"
-
-namespace {
-
-void savePng(HWND window, const std::filesystem::path& file)
-{
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    RECT client{};
-    GetClientRect(window, &client);
-    HDC screen = GetDC(window);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    using namespace Gdiplus::DllExports;
-    Gdiplus::GpBitmap* image = nullptr;
-    GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image);
-    // The PNG encoder of GDI+.
-    const CLSID png = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
-    EXPECT_EQ(GdipSaveImageToFile(image, file.wstring().c_str(), &png, nullptr), Gdiplus::Ok) << file;
-    GdipDisposeImage(image);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(window, screen);
-}
-
-} // namespace
 
 TEST_F(WindowTest, ScreenshotsOfFourStates)
 {
