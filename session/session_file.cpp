@@ -30,10 +30,39 @@ void writeKey(const std::filesystem::path& file, std::u16string_view key, std::u
         throw std::runtime_error(kSessionWriteFailedMessage);
 }
 
+// Sessions without a target keep exactly the keys they always had.
+void writeTargetKeys(const std::filesystem::path& file, const SessionTarget& target)
+{
+    if (!target.seconds)
+        return;
+    if (!(*target.seconds > 0) || !std::isfinite(*target.seconds))
+        throw std::runtime_error(kSessionOutOfRangeMessage);
+    writeKey(file, u"Target", fixed(*target.seconds, 3));
+    writeKey(file, u"Exact", target.exact ? u"1" : u"0");
+}
+
+// Read after the other settings; a file saved before targets existed has none.
+void readTargetKeys(const std::filesystem::path& file, OpenedSession& session)
+{
+    const std::u16string target = readIniValue(file, u"Target");
+    if (target.empty())
+        return;
+    // Unlike the older keys, nothing may follow the number: "2:30" typed
+    // by hand must not open as a target of two seconds.
+    const std::string text = utf16ToUtf8(target);
+    size_t used = 0;
+    const double seconds = std::stod(text, &used);
+    if (used != text.size() || !(seconds > 0) || !std::isfinite(seconds))
+        throw std::runtime_error(kSessionOutOfRangeMessage);
+    session.target.seconds = seconds;
+    session.target.exact = readIniValue(file, u"Exact") == u"1";
+}
+
 } // namespace
 
 void saveSession(const std::filesystem::path& file, const SessionFields& fields, uint64_t songFrames,
-                 const std::filesystem::path& songPath, const std::filesystem::path& outputFolder)
+                 const std::filesystem::path& songPath, const std::filesystem::path& outputFolder,
+                 const SessionTarget& target)
 {
     const Loop cuts = readCutFields(fields.start, fields.end, fields.outro);
     const double crossfadeMs = readNumberField(fields.crossfade);
@@ -58,6 +87,7 @@ void saveSession(const std::filesystem::path& file, const SessionFields& fields,
     if (repetitions != std::floor(repetitions) || repetitions < kFewestRepetitions || repetitions > kMostRepetitions)
         throw std::runtime_error(kSessionRepetitionsMessage);
     writeKey(file, u"Repeats", fixed(repetitions, 0));
+    writeTargetKeys(file, target);
 }
 
 std::u16string readIniValue(const std::filesystem::path& iniFile, std::u16string_view key)
@@ -84,6 +114,8 @@ OpenedSession openSession(const std::filesystem::path& file, const std::filesyst
     if (session.repetitions < kFewestRepetitions || session.repetitions > kMostRepetitions ||
         session.crossfadeMs < 1000 * kShortestFadeSeconds || session.crossfadeMs > 1000 * kLongestFadeSeconds)
         throw std::runtime_error(kSessionOutOfRangeMessage);
+
+    readTargetKeys(file, session);
 
     const std::u16string output = readIniValue(file, u"Output");
     session.outputFolder = output.empty() ? currentOutputFolder : fromUtf16(output);
