@@ -89,11 +89,11 @@ function(json_count json key out)
   set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
 endfunction()
 
-# A complete package: ten files, sections that rebuild the montage, and
+# A complete package: eleven files, sections that rebuild the montage, and
 # sizes that agree with "cortes.json".
 function(check_package folder)
   set(expected 01-inicio.wav 02-loop.wav 03-final.wav 04-montaje.wav 05-escuchar-uniones.wav
-               LEEME.txt analisis-musical.json cortes.json 06-bucle-juego.wav marcadores.txt)
+               LEEME.txt analisis-musical.json cortes.json 06-bucle-juego.wav 06-bucle-juego.ogg marcadores.txt)
   file(GLOB names RELATIVE "${folder}" "${folder}/*")
   list(SORT names)
   list(SORT expected)
