@@ -32,7 +32,7 @@ std::string escapeFileName(std::string_view utf8)
 
 std::string cutSettingsJson(const std::filesystem::path& songPath, const Loop& cuts, const RenderPlan& plan,
                             double fadeSeconds, int repetitions, uint64_t montageFrames,
-                            const std::string& analysisEngine)
+                            const std::string& analysisEngine, const std::optional<TargetKeys>& target)
 {
     // The file names the engine family only: a fresh and a cached analysis
     // of one model read the same.
@@ -61,8 +61,12 @@ std::string cutSettingsJson(const std::filesystem::path& songPath, const Loop& c
         << "  \"repetitions\": " << repetitions << ",\n"
         << "  \"gain\": " << static_cast<double>(plan.gain) << ",\n"
         << "  \"montageFrames\": " << montageFrames << ",\n"
-        << "  \"audition\": \"" << kAudition << "\"\n"
-        << "}\n";
+        << "  \"audition\": \"" << kAudition << "\"";
+    if (target)
+        out << ",\n"
+            << "  \"targetSec\": " << target->targetSec << ",\n"
+            << "  \"fadeOutMs\": " << target->fadeOutMs;
+    out << "\n}\n";
     return std::move(out).str();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,8 +17,14 @@ std::string escapeFileName(std::string_view utf8);
 // The 19-line "cortes.json". Seconds come from the cut record as stored,
 // frames from the prepared plan; the engine line names the family of the
 // model whose analysis engine tag is given.
+// With a target duration the file gains two keys after "audition":
+// "targetSec" and "fadeOutMs" (0 unless the montage ends exactly at it).
+struct TargetKeys {
+    double targetSec = 0;
+    double fadeOutMs = 0;
+};
 std::string cutSettingsJson(const std::filesystem::path& songPath, const Loop& cuts, const RenderPlan& plan,
                             double fadeSeconds, int repetitions, uint64_t montageFrames,
-                            const std::string& analysisEngine);
+                            const std::string& analysisEngine, const std::optional<TargetKeys>& target = std::nullopt);
 
 std::string readMeText();

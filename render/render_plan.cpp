@@ -48,7 +48,56 @@ void mixFrame(const float* song, int64_t fromFrame, int64_t toFrame, double weig
     }
 }
 
+// The outro's last frames fade out when an exact duration ended it early.
+const float* fadeOutTail(const RenderPlan& plan, int64_t first, int64_t count, const float* frames, float* scratch)
+{
+    const int64_t length = sectionLength(plan, SectionKind::Outro);
+    const int64_t fadeStart = length - plan.fadeOutFrames;
+    if (plan.fadeOutFrames <= 0 || first + count <= fadeStart)
+        return frames;
+    if (frames != scratch)
+        copyFrames(frames, 0, count, scratch);
+    for (int64_t i = std::max(first, fadeStart); i < first + count; ++i) {
+        const double weight = fadeOutWeight(i - fadeStart, plan.fadeOutFrames);
+        for (int c = 0; c < 2; ++c) {
+            float& sample = scratch[2 * (i - first) + c];
+            sample = static_cast<float>(static_cast<double>(sample) * weight);
+        }
+    }
+    return scratch;
+}
+
+// The outro before any fade-out: its head continues where the loop would
+// have gone on (S(A), ...) and fades into the outro.
+const float* outroFrames(const RenderPlan& plan, int64_t first, int64_t count, float* scratch)
+{
+    const float* song = plan.pcm->data();
+    const int64_t a = plan.startSample;
+    const int64_t o = plan.outroSample;
+    const int64_t last = first + count;
+    if (first >= plan.fadeSamples)
+        return song + 2 * (o + first);
+    float* out = scratch;
+    const int64_t headEnd = std::clamp(plan.fadeSamples, first, last);
+    for (int64_t i = first; i < headEnd; ++i, out += 2)
+        mixFrame(song, a + i, o + i, riseWeight(i, plan.fadeSamples), out);
+    copyFrames(song, o + headEnd, last - headEnd, out);
+    return scratch;
+}
+
 } // namespace
+
+int64_t secondsToFrames(double seconds)
+{
+    return std::llround(seconds * kSongFrameRate);
+}
+
+double fadeOutWeight(int64_t frame, int64_t length)
+{
+    if (length <= 1)
+        return 0.0;
+    return 0.5 + 0.5 * std::cos(kPi * static_cast<double>(frame) / static_cast<double>(length - 1));
+}
 
 float prepareRender(RenderPlan& plan, const std::vector<float>& pcm, const Loop& cuts, double fadeSeconds)
 {
@@ -68,10 +117,10 @@ float prepareRender(RenderPlan& plan, const std::vector<float>& pcm, const Loop&
 
     RenderPlan filled;
     filled.pcm = &pcm;
-    filled.startSample = std::llround(cuts.start * kSongFrameRate);
-    filled.endSample = std::llround(cuts.end * kSongFrameRate);
-    filled.outroSample = std::llround(cuts.outro * kSongFrameRate);
-    filled.fadeSamples = std::llround(fadeSeconds * kSongFrameRate);
+    filled.startSample = secondsToFrames(cuts.start);
+    filled.endSample = secondsToFrames(cuts.end);
+    filled.outroSample = secondsToFrames(cuts.outro);
+    filled.fadeSamples = secondsToFrames(fadeSeconds);
     // Only ever turned down, so the loudest sample lands at 0.98.
     filled.gain = peak < 1e-9f ? 1.0f : std::min(0.98f / peak, 1.0f);
     plan = filled;
@@ -91,7 +140,7 @@ int64_t sectionLength(const RenderPlan& plan, SectionKind section)
     case SectionKind::Loop:
         return plan.endSample - plan.startSample;
     case SectionKind::Outro:
-        return songFrames(plan) - plan.outroSample;
+        return songFrames(plan) - plan.outroSample - plan.outroTrim;
     }
     return 0;
 }
@@ -121,18 +170,8 @@ const float* sectionFrames(const RenderPlan& plan, SectionKind section, int64_t 
         }
         return scratch;
     }
-    case SectionKind::Outro: {
-        const int64_t o = plan.outroSample;
-        if (first >= plan.fadeSamples)
-            return song + 2 * (o + first);
-        const int64_t headEnd = std::clamp(plan.fadeSamples, first, last);
-        // The head continues where the loop would have gone on (S(A), ...)
-        // and fades into the outro.
-        for (int64_t i = first; i < headEnd; ++i, out += 2)
-            mixFrame(song, a + i, o + i, riseWeight(i, plan.fadeSamples), out);
-        copyFrames(song, o + headEnd, last - headEnd, out);
-        return scratch;
-    }
+    case SectionKind::Outro:
+        return fadeOutTail(plan, first, count, outroFrames(plan, first, count, scratch), scratch);
     }
     return scratch;
 }

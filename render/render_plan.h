@@ -23,12 +23,22 @@ struct RenderPlan {
     int64_t outroSample = 0;
     int64_t fadeSamples = 0;
     float gain = 1.0f;
+    // An export to an exact duration ends the outro early: it drops its last
+    // outroTrim frames and fades its new end out over fadeOutFrames frames.
+    int64_t outroTrim = 0;
+    int64_t fadeOutFrames = 0;
 };
+
+// Seconds to 48 kHz frames, to nearest, halves away from zero.
+int64_t secondsToFrames(double seconds);
 
 // Validates, converts to frames, scans the song for its peak; returns the gain.
 float prepareRender(RenderPlan& plan, const std::vector<float>& pcm, const Loop& cuts, double fadeSeconds);
 int64_t songFrames(const RenderPlan& plan);
 int64_t sectionLength(const RenderPlan& plan, SectionKind section);
+// Falling half of a Hann window over a fade-out of length frames: 1 at
+// frame 0, exactly 0 at the last frame.
+double fadeOutWeight(int64_t frame, int64_t length);
 // Left and right of frame i of a section, before the gain.
 std::pair<float, float> sectionFrame(const RenderPlan& plan, SectionKind section, int64_t index);
 // Frames first .. first + count - 1 of a section, interleaved left/right

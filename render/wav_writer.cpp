@@ -36,7 +36,7 @@ uint8_t* putTag(uint8_t* p, const char (&tag)[5])
     return p + 4;
 }
 
-std::array<uint8_t, kHeaderBytes> wavHeader(uint64_t dataBytes, int bits)
+std::array<uint8_t, kHeaderBytes> wavHeader(uint64_t dataBytes, uint64_t trailingBytes, int bits)
 {
     const uint16_t bytesPerSample = static_cast<uint16_t>(bits / 8);
     std::array<uint8_t, kHeaderBytes> header{};
@@ -44,7 +44,7 @@ std::array<uint8_t, kHeaderBytes> wavHeader(uint64_t dataBytes, int bits)
     p = putTag(p, "RIFF");
     // Within 36 bytes of the limit the RIFF size no longer fits 32 bits; it
     // saturates, and readers go by the data chunk's exact size.
-    p = putLe32(p, static_cast<uint32_t>(std::min<uint64_t>(dataBytes + 36, 0xFFFFFFFFu)));
+    p = putLe32(p, static_cast<uint32_t>(std::min<uint64_t>(dataBytes + 36 + trailingBytes, 0xFFFFFFFFu)));
     p = putTag(p, "WAVE");
     p = putTag(p, "fmt ");
     p = putLe32(p, 16);
@@ -164,6 +164,13 @@ struct WavStream {
 void writeWav(const std::filesystem::path& path, const RenderPlan& plan, const std::vector<Segment>& segments,
               int bits, const TickFn& tick)
 {
+    writeWavWithChunks(path, plan, segments, bits, tick, {});
+}
+
+void writeWavWithChunks(const std::filesystem::path& path, const RenderPlan& plan,
+                        const std::vector<Segment>& segments, int bits, const TickFn& tick,
+                        const std::string& trailingChunks)
+{
     if (bits != 16 && bits != 24)
         throw std::invalid_argument("writeWav: bits must be 16 or 24");
     const int bytesPerSample = bits / 8;
@@ -175,7 +182,7 @@ void writeWav(const std::filesystem::path& path, const RenderPlan& plan, const s
     out.file.open(path, std::ios::binary | std::ios::out | std::ios::trunc);
     if (!out.file.is_open())
         throw std::runtime_error(kCannotOpen);
-    const auto header = wavHeader(dataBytes, bits);
+    const auto header = wavHeader(dataBytes, trailingChunks.size(), bits);
     out.write(header.data(), header.size());
 
     BlockScratch scratch;
@@ -201,6 +208,7 @@ void writeWav(const std::filesystem::path& path, const RenderPlan& plan, const s
         }
     }
     out.flush();
+    out.write(reinterpret_cast<const uint8_t*>(trailingChunks.data()), trailingChunks.size());
     out.file.close();
     if (out.file.fail())
         throw std::runtime_error(kWriteFailed);

@@ -2,6 +2,7 @@
 // (stereo, 48 kHz, 16 or 24 bits).
 #pragma once
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "base/cancel.h"
@@ -9,3 +10,9 @@
 
 void writeWav(const std::filesystem::path& path, const RenderPlan& plan, const std::vector<Segment>& segments,
               int bits, const TickFn& tick);
+
+// The same file followed by further chunks (complete, each padded to an even
+// size) after the data chunk; the RIFF size counts them.
+void writeWavWithChunks(const std::filesystem::path& path, const RenderPlan& plan,
+                        const std::vector<Segment>& segments, int bits, const TickFn& tick,
+                        const std::string& trailingChunks);

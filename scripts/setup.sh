@@ -18,6 +18,12 @@ FFMPEG_DEB_VERSION=7:5.1.9-0+deb12u1
 FFMPEG_DSC=ffmpeg_5.1.9-0+deb12u1.dsc
 FFMPEG_SOURCE_FILES=("$FFMPEG_DSC" ffmpeg_5.1.9.orig.tar.xz ffmpeg_5.1.9.orig.tar.xz.asc
   ffmpeg_5.1.9-0+deb12u1.debian.tar.xz)
+# Debian bookworm's Ogg and Vorbis source packages, for the Windows build's
+# encoder of the game loop file (natively Debian's own -dev packages serve).
+OGG_DEB_VERSION=1.3.5-3
+VORBIS_DEB_VERSION=1.3.7-1
+OGG_SOURCE_FILES=(libogg_1.3.5-3.dsc libogg_1.3.5.orig.tar.xz libogg_1.3.5-3.debian.tar.xz)
+VORBIS_SOURCE_FILES=(libvorbis_1.3.7-1.dsc libvorbis_1.3.7.orig.tar.gz libvorbis_1.3.7-1.debian.tar.xz)
 
 # Every downloaded file must match the SHA-256 pinned here before it is used.
 declare -A SHA256=(
@@ -27,6 +33,12 @@ declare -A SHA256=(
   [ffmpeg_5.1.9.orig.tar.xz]=d9b593bb2ba93d4b50f74177e0cdcd41747e708596367deed0c30348a71dd176
   [ffmpeg_5.1.9.orig.tar.xz.asc]=443e6cdfe1560aab22f90ec40a967866ee04d5bbea32bc32625bd6e514d589f4
   [ffmpeg_5.1.9-0+deb12u1.debian.tar.xz]=71b20472ecd2764bc98e3229d34c0f7c8dcfe4a6cbacc23fd5604c23bac04632
+  [libogg_1.3.5-3.dsc]=dd0bac7c6961f95290250f82940aba93582edc3924372afc8fd310af5db995a0
+  [libogg_1.3.5.orig.tar.xz]=c4d91be36fc8e54deae7575241e03f4211eb102afb3fc0775fbbc1b740016705
+  [libogg_1.3.5-3.debian.tar.xz]=980cc7c95d72d2a9c56cf9d602b8296c6551528890f28fee6769b801ea0e54f3
+  [libvorbis_1.3.7-1.dsc]=b25d27beb9162607c95cf58aa2b764d110bd1a1568d3926a96c523320b49171f
+  [libvorbis_1.3.7.orig.tar.gz]=0e982409a9c3fc82ee06e08205b1355e5c6aa4c36bca58146ef399621b0ce5ab
+  [libvorbis_1.3.7-1.debian.tar.xz]=c5c40944a3fc1cdd1ce019ef21f580ce5ed3b9f30e0cba7b3d859e8d9fea631f
 )
 
 # The Windows decoder holds only what the program's decoder command line
@@ -72,7 +84,9 @@ PACKAGES=(cmake g++ make git ffmpeg libssl-dev googletest libgtest-dev ccache
   # Wine's X11 driver loads these at run time (windows under the virtual display).
   libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
   # Wine's ALSA driver plays through it; the playback tests record its output with the file plugin.
-  libasound2)
+  libasound2
+  # The game loop file's Vorbis encoder, and the independent readers its tests use.
+  libvorbis-dev libogg-dev pkg-config libsndfile1-dev sndfile-programs)
 command -v npm >/dev/null || PACKAGES+=(npm)
 
 log() { printf 'setup: %s\n' "$*"; }
@@ -168,8 +182,15 @@ fetch_header_deb() {
 }
 
 fetch_ffmpeg_source() {
-  local f missing=0
-  for f in "${FFMPEG_SOURCE_FILES[@]}"; do
+  fetch_debian_source "ffmpeg=$FFMPEG_DEB_VERSION" "${FFMPEG_SOURCE_FILES[@]}"
+}
+
+# Fetches one source package of bookworm into the downloads, unless every
+# one of its files is there already, checked.
+fetch_debian_source() { # package=version file...
+  local spec="$1" f missing=0
+  shift
+  for f in "$@"; do
     if [[ -s "$DEPS/downloads/$f" ]]; then
       check_sha256 "$DEPS/downloads/$f"
     else
@@ -184,17 +205,17 @@ deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.de
 deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm-updates main
 deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian-security bookworm-security main
 LIST
-  log "fetching the FFmpeg source package $FFMPEG_DEB_VERSION"
+  log "fetching the source package $spec"
   apt-get "${APT_OPTS[@]}" update
   new_fetch_dir
   local tmp="$FETCH_DIR"
-  (cd "$tmp" && apt-get "${APT_OPTS[@]}" source --download-only "ffmpeg=$FFMPEG_DEB_VERSION") ||
-    fail "Debian does not offer the FFmpeg source $FFMPEG_DEB_VERSION; set the version, the file names and their SHA-256 to the one it offers"
-  for f in "${FFMPEG_SOURCE_FILES[@]}"; do
+  (cd "$tmp" && apt-get "${APT_OPTS[@]}" source --download-only "$spec") ||
+    fail "Debian does not offer the source $spec; set the version, the file names and their SHA-256 to the one it offers"
+  for f in "$@"; do
     [[ -s "$tmp/$f" ]] || fail "$f missing after apt-get source"
     check_sha256 "$tmp/$f"
   done
-  for f in "${FFMPEG_SOURCE_FILES[@]}"; do
+  for f in "$@"; do
     mv "$tmp/$f" "$DEPS/downloads/$f"
   done
   rm -rf "$tmp"
@@ -227,6 +248,36 @@ build_ffmpeg_windows() {
   rm -rf "$work"
 }
 
+# Builds static Windows libogg and libvorbis once, from Debian's patched
+# sources, for the game loop file's encoder. The build key names both
+# versions, so a new one rebuilds them on the next run.
+build_vorbis_windows() {
+  local out="$DEPS/vorbis-windows" key
+  key="$(printf '%s\n' "$OGG_DEB_VERSION" "$VORBIS_DEB_VERSION" static | sha256sum | cut -d ' ' -f 1)"
+  if [[ -s "$out/lib/libvorbisenc.a" && "$(cat "$out/build-key" 2>/dev/null)" == "$key" ]]; then
+    return
+  fi
+  local work="$DEPS/vorbis-windows-build"
+  rm -rf "$work" "$out" # what an interrupted run left behind
+  mkdir -p "$work"
+  log "building the Windows Ogg Vorbis encoder from libogg $OGG_DEB_VERSION and libvorbis $VORBIS_DEB_VERSION (log: $work/build.log)"
+  local host=(--host=x86_64-w64-mingw32 --prefix="$work/prefix" --disable-shared --enable-static)
+  {
+    dpkg-source -x "$DEPS/downloads/${OGG_SOURCE_FILES[0]}" "$work/ogg" &&
+      dpkg-source -x "$DEPS/downloads/${VORBIS_SOURCE_FILES[0]}" "$work/vorbis" &&
+      (cd "$work/ogg" && ./configure "${host[@]}" && make -j"$JOBS" && make install) &&
+      # Only the Ogg library just built, never this machine's own.
+      (cd "$work/vorbis" && PKG_CONFIG_LIBDIR="$work/prefix/lib/pkgconfig" PKG_CONFIG_PATH= \
+        ./configure "${host[@]}" --disable-examples --disable-docs --disable-oggtest &&
+        make -j"$JOBS" && make install)
+  } >"$work/build.log" 2>&1 || fail "building the Windows Ogg Vorbis encoder failed, see $work/build.log"
+  mkdir -p "$out.part"
+  cp -r "$work/prefix/include" "$work/prefix/lib" "$out.part/"
+  echo "$key" >"$out.part/build-key"
+  mv "$out.part" "$out"
+  rm -rf "$work"
+}
+
 extract_from_tarball() { # tarball member destination
   [[ -s "$3" ]] && return
   mkdir -p "$(dirname "$3")"
@@ -240,6 +291,8 @@ main() {
   fetch_npm "$ORT_NPM" "$ORT_TARBALL"
   fetch_header_deb
   fetch_ffmpeg_source
+  fetch_debian_source "libogg=$OGG_DEB_VERSION" "${OGG_SOURCE_FILES[@]}"
+  fetch_debian_source "libvorbis=$VORBIS_DEB_VERSION" "${VORBIS_SOURCE_FILES[@]}"
 
   local header="$DEPS/onnxruntime/include/onnxruntime_c_api.h"
   if [[ ! -s "$header" ]]; then
@@ -255,6 +308,7 @@ main() {
   extract_from_tarball "$DEPS/downloads/$ORT_TARBALL" package/bin/napi-v6/win32/x64/onnxruntime.dll \
     "$DEPS/onnxruntime/win-x64/onnxruntime.dll"
   build_ffmpeg_windows
+  build_vorbis_windows
   log "dependencies ready in $DEPS"
 }
 

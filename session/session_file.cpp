@@ -23,10 +23,37 @@ void writeKey(const std::filesystem::path& file, std::u16string_view key, std::u
         throw std::runtime_error(kSessionWriteFailedMessage);
 }
 
+// Sessions without a target keep exactly the keys they always had.
+void writeTargetKeys(const std::filesystem::path& file, const SessionTarget& target)
+{
+    if (!target.seconds)
+        return;
+    writeKey(file, u"Target", fixed(*target.seconds, 3));
+    writeKey(file, u"Exact", target.exact ? u"1" : u"0");
+}
+
+// Read after the other settings; a file saved before targets existed has none.
+void readTargetKeys(const std::filesystem::path& file, OpenedSession& session)
+{
+    const std::u16string target = readIniValue(file, u"Target");
+    if (target.empty())
+        return;
+    // Unlike the older keys, nothing may follow the number: "2:30" typed
+    // by hand must not open as a target of two seconds.
+    const std::string text = utf16ToUtf8(target);
+    size_t used = 0;
+    const double seconds = std::stod(text, &used);
+    if (used != text.size() || !(seconds > 0) || !std::isfinite(seconds))
+        throw std::runtime_error(kSessionOutOfRangeMessage);
+    session.target.seconds = seconds;
+    session.target.exact = readIniValue(file, u"Exact") == u"1";
+}
+
 } // namespace
 
 void saveSession(const std::filesystem::path& file, const CutSettings& settings, uint64_t songFrames,
-                 const std::filesystem::path& songPath, const std::filesystem::path& outputFolder)
+                 const std::filesystem::path& songPath, const std::filesystem::path& outputFolder,
+                 const SessionTarget& target)
 {
     const Loop& cuts = settings.cuts;
     validateCuts(songFrames, cuts.start, cuts.end, cuts.outro, settings.fadeSeconds);
@@ -34,6 +61,8 @@ void saveSession(const std::filesystem::path& file, const CutSettings& settings,
     // existing file stays as it was when the count is refused.
     if (settings.repetitions < kFewestRepetitions || settings.repetitions > kMostRepetitions)
         throw std::runtime_error(kSessionRepetitionsMessage);
+    if (target.seconds && (!(*target.seconds > 0) || !std::isfinite(*target.seconds)))
+        throw std::runtime_error(kSessionOutOfRangeMessage);
 
     // The song is never written to, even when the save dialog is pointed at it.
     std::error_code unknown;
@@ -50,6 +79,7 @@ void saveSession(const std::filesystem::path& file, const CutSettings& settings,
     writeKey(file, u"Outro", fixed(cuts.outro, 9));
     writeKey(file, u"Fade", fixed(1000.0 * settings.fadeSeconds, 3));
     writeKey(file, u"Repeats", fixed(settings.repetitions, 0));
+    writeTargetKeys(file, target);
 }
 
 std::u16string readIniValue(const std::filesystem::path& iniFile, std::u16string_view key)
@@ -76,6 +106,8 @@ OpenedSession openSession(const std::filesystem::path& file, const std::filesyst
     if (session.repetitions < kFewestRepetitions || session.repetitions > kMostRepetitions ||
         session.crossfadeMs < 1000 * kShortestFadeSeconds || session.crossfadeMs > 1000 * kLongestFadeSeconds)
         throw std::runtime_error(kSessionOutOfRangeMessage);
+
+    readTargetKeys(file, session);
 
     const std::u16string output = readIniValue(file, u"Output");
     session.outputFolder = output.empty() ? currentOutputFolder : fromUtf16(output);

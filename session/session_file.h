@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "analysis/analysis_model.h"
@@ -18,14 +19,23 @@ inline constexpr const char* kSessionSongMovedMessage =
 inline constexpr const char* kSessionOutOfRangeMessage = "Proyecto con ajustes fuera de rango.";
 inline constexpr const char* kSessionRepetitionsMessage = "Elige de 1 a 100 repeticiones completas.";
 
+// The target duration, already read, and whether the montage ends exactly at
+// it; stored under "Target" and "Exact" only when there is a target, so a
+// session without one is saved exactly as before.
+struct SessionTarget {
+    std::optional<double> seconds;
+    bool exact = false;
+};
+
 // Writes the session of the loaded song (songFrames long, 0 when none is
-// loaded) into file, replacing it. Throws the cut-validation message or the
-// repetitions message before the file is touched, and
+// loaded) into file, replacing it. Throws the cut-validation, repetitions or
+// out-of-range message before the file is touched, and
 // kSessionWriteFailedMessage (also when file is the song itself, which is
 // left untouched); a failure while writing leaves the keys written before it
 // in the file.
 void saveSession(const std::filesystem::path& file, const CutSettings& settings, uint64_t songFrames,
-                 const std::filesystem::path& songPath, const std::filesystem::path& outputFolder);
+                 const std::filesystem::path& songPath, const std::filesystem::path& outputFolder,
+                 const SessionTarget& target = {});
 
 // What an opened session hands to the window: the output folder applies at
 // once, the cuts, crossfade and repetitions once the song has loaded.
@@ -35,6 +45,7 @@ struct OpenedSession {
     int32_t crossfadeMs = 60;            // 5 ... 250
     int32_t repetitions = 2;             // 1 ... 100
     std::filesystem::path outputFolder;  // the stored folder, else the current one
+    SessionTarget target;                // none in files saved without one
 };
 
 // Reads a session file. Throws kSessionSongMovedMessage when the song is not

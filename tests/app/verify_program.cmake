@@ -5,7 +5,8 @@
 #   WINE_RUN     scripts/wine-run.sh when PROGRAM is a Windows program, else empty
 #   WINEPREFIX   Wine prefix of that tree
 #   SONG         the song to verify; SYNTH=silence or SYNTH=short makes one with FFMPEG
-#   FFMPEG       the build machine's decoder, for SYNTH
+#   FFMPEG       the build machine's decoder, for SYNTH and to decode the game loop file
+#   FFPROBE      the build machine's prober, to read the game loop file's comments
 #   WORK         a scratch folder of this test alone
 #   EXPECT       package (a complete package must appear) or failure (exit 1, nothing written)
 #   COPY_AS      optional file name: verify a copy of SONG under this name
@@ -88,11 +89,11 @@ function(json_count json key out)
   set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
 endfunction()
 
-# A complete package: eight files, sections that rebuild the montage, and
+# A complete package: eleven files, sections that rebuild the montage, and
 # sizes that agree with "cortes.json".
 function(check_package folder)
   set(expected 01-inicio.wav 02-loop.wav 03-final.wav 04-montaje.wav 05-escuchar-uniones.wav
-               LEEME.txt analisis-musical.json cortes.json)
+               LEEME.txt analisis-musical.json cortes.json 06-bucle-juego.wav 06-bucle-juego.ogg marcadores.txt)
   file(GLOB names RELATIVE "${folder}" "${folder}/*")
   list(SORT names)
   list(SORT expected)
@@ -142,7 +143,37 @@ function(check_package folder)
   if(NOT previewBytes EQUAL want)
     fail("05-escuchar-uniones.wav has " "${previewBytes}" " bytes, want " "${want}")
   endif()
+  check_game_files("${folder}" "${a}" "${b}" "${scratch}")
   file(REMOVE_RECURSE "${scratch}")
+endfunction()
+
+# The game loop pair holds start and one loop (B frames), the .ogg with its
+# loop comments, as the build machine's FFmpeg reads them.
+function(check_game_files folder a b scratch)
+  file(SIZE "${folder}/06-bucle-juego.wav" gameBytes)
+  math(EXPR want "44 + 4 * ${b} + 134")
+  if(NOT gameBytes EQUAL want)
+    fail("06-bucle-juego.wav has " "${gameBytes}" " bytes, want " "${want}")
+  endif()
+  math(EXPR loopFrames "${b} - ${a}")
+  execute_process(COMMAND ${FFPROBE} -v error -show_entries stream_tags=LOOPSTART,LOOPLENGTH
+                          -of default=noprint_wrappers=1 "${folder}/06-bucle-juego.ogg"
+                  OUTPUT_VARIABLE tags RESULT_VARIABLE code)
+  if(NOT code EQUAL 0 OR NOT tags STREQUAL "TAG:LOOPSTART=${a}\nTAG:LOOPLENGTH=${loopFrames}\n")
+    fail("06-bucle-juego.ogg comments: " "${tags}")
+  endif()
+  execute_process(COMMAND ${FFMPEG} -nostdin -v error -i "${folder}/06-bucle-juego.ogg" -f f32le -
+                  OUTPUT_FILE "${scratch}/ogg.f32" RESULT_VARIABLE code)
+  file(SIZE "${scratch}/ogg.f32" decodedBytes)
+  math(EXPR want "8 * ${b}")
+  if(NOT code EQUAL 0 OR NOT decodedBytes EQUAL want)
+    fail("06-bucle-juego.ogg decodes to " "${decodedBytes}" " bytes of float, want " "${want}")
+  endif()
+  file(STRINGS "${folder}/marcadores.txt" labels)
+  list(LENGTH labels count)
+  if(NOT count EQUAL 4)
+    fail("marcadores.txt holds " "${labels}")
+  endif()
 endfunction()
 
 foreach(required PROGRAM WORK EXPECT)
@@ -226,6 +257,9 @@ if(COMPARE_WITH)
     if(NOT ourFiles STREQUAL theirFiles)
       fail("the packages hold different files:\n" "${ourFiles}\n---\n${theirFiles}")
     endif()
+    # Each encoder's floating point may round its own way: the .ogg files
+    # must agree in length and comments (checked for each above), not bytes.
+    list(REMOVE_ITEM ourFiles 06-bucle-juego.ogg)
     foreach(name IN LISTS ourFiles)
       file(SHA256 "${package}/${name}" ourHash)
       file(SHA256 "${nativePackage}/${name}" theirHash)

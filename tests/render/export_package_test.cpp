@@ -155,8 +155,9 @@ TEST_F(ExportPackage, WritesACompletePackageWhoseSectionsRebuildTheMontage)
         // The second export may land in the same second and get "-1".
         EXPECT_TRUE(isPackageName(folder.filename().string(), "cancion")) << folder.filename();
 
-        std::set<std::string> expected = {"01-inicio.wav", "02-loop.wav",  "03-final.wav", "04-montaje.wav",
-                                          "05-escuchar-uniones.wav", "cortes.json", "LEEME.txt"};
+        std::set<std::string> expected = {"01-inicio.wav",  "02-loop.wav", "03-final.wav",       "04-montaje.wav",
+                                          "05-escuchar-uniones.wav", "cortes.json", "LEEME.txt",
+                                          "06-bucle-juego.wav", "06-bucle-juego.ogg", "marcadores.txt"};
         if (c.beats)
             expected.insert("analisis-musical.json");
         ASSERT_EQ(namesIn(folder), expected);
@@ -182,6 +183,16 @@ TEST_F(ExportPackage, WritesACompletePackageWhoseSectionsRebuildTheMontage)
         const std::string preview = readBytes(folder / "05-escuchar-uniones.wav");
         EXPECT_EQ(preview.size(), 44u + 4u * 6u * 24000u);
         EXPECT_EQ(le32(preview, 28), 192000u);
+
+        // The game loop file holds start and loop at the preview's 16 bits:
+        // its frames around A are the preview's first join.
+        const std::string game = wavData(folder / "06-bucle-juego.wav");
+        ASSERT_GE(game.size(), 4u * 81600u);
+        EXPECT_TRUE(game.substr(4 * (24000 - 24000), 4 * 2 * 24000) == preview.substr(44, 4 * 2 * 24000));
+        EXPECT_EQ(readBytes(folder / "marcadores.txt"), "0.500000\t1.700000\tbucle\n"
+                                                         "0.500000\t0.500000\tinicio del bucle\n"
+                                                         "1.700000\t1.700000\tfin del bucle\n"
+                                                         "2.200000\t2.200000\tfinal\n");
 
         EXPECT_EQ(readBytes(folder / "LEEME.txt"), readMeText());
         if (c.beats) {
@@ -290,5 +301,65 @@ TEST_F(ExportPackage, AFullDiskDiscardsThePackage)
             EXPECT_EQ(failingExport(song, kCuts, kFade, 2, checkCancel), kWriteFailedMessage) << failingWrite;
         }
         EXPECT_TRUE(fs::is_empty(out)) << failingWrite;
+    }
+}
+
+// A target picks the repetitions (closest) or ends the montage on its frame
+// (exact); either way the masters still rebuild the montage.
+TEST_F(ExportPackage, ATargetDurationShapesTheMontage)
+{
+    const std::string audition = "  \"audition\": \"Revisar de oido armonia, ritmo y palabras en los cortes.\"";
+    const struct {
+        double seconds;
+        bool exact;
+        int repetitions;
+        uint64_t montageFrames, outroFrames;
+        const char* keys;
+    } cases[] = {
+        {3.5, false, 2, 177600, 38400, ",\n  \"targetSec\": 3.5,\n  \"fadeOutMs\": 0\n}\n"},
+        {3.0, true, 2, 144000, 4800, ",\n  \"targetSec\": 3,\n  \"fadeOutMs\": 100\n}\n"},
+        {3.5, true, 2, 168000, 38400 - 9600, ",\n  \"targetSec\": 3.5,\n  \"fadeOutMs\": 600\n}\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.seconds);
+        const fs::path folder = exportPackage(song, analysis, kCuts, kFade, 7, out, "cancion.mp3", checkCancel,
+                                              DurationTarget{c.seconds, c.exact});
+        const std::string cortes = readBytes(folder / "cortes.json");
+        EXPECT_EQ(jsonCount(cortes, "repetitions"), uint64_t(c.repetitions));
+        EXPECT_EQ(jsonCount(cortes, "montageFrames"), c.montageFrames);
+        EXPECT_EQ(cortes.substr(cortes.find("  \"audition\"")), audition + c.keys);
+
+        std::string rebuilt = wavData(folder / "01-inicio.wav");
+        for (int k = 0; k < c.repetitions; ++k)
+            rebuilt += wavData(folder / "02-loop.wav");
+        rebuilt += wavData(folder / "03-final.wav");
+        const std::string montage = wavData(folder / "04-montaje.wav");
+        EXPECT_EQ(montage.size(), 6 * c.montageFrames);
+        EXPECT_TRUE(montage == rebuilt) << "montage differs from its sections";
+        EXPECT_EQ(wavData(folder / "03-final.wav").size(), 6 * c.outroFrames);
+        if (c.exact) {
+            EXPECT_EQ(montage.substr(montage.size() - 6), std::string(6, '\0')) << "the fade ends in silence";
+        }
+        fs::remove_all(folder);
+    }
+
+    // Without a target the file ends at "audition", as it always has.
+    const fs::path plain = exportPackage(song, analysis, kCuts, kFade, 2, out, "cancion.mp3");
+    const std::string cortes = readBytes(plain / "cortes.json");
+    EXPECT_EQ(cortes.substr(cortes.find("  \"audition\"")), audition + "\n}\n");
+    fs::remove_all(plain);
+
+    for (const auto& [target, message] :
+         {std::pair{DurationTarget{2.4, false},
+                    "Duracion objetivo demasiado corta: el montaje minimo (inicio + un loop + final) dura 2.500 s."},
+          std::pair{DurationTarget{200, true},
+                    "Duracion objetivo demasiado larga: con 100 repeticiones el montaje dura 121.300 s."}}) {
+        try {
+            exportPackage(song, analysis, kCuts, kFade, 2, out, "cancion.mp3", checkCancel, target);
+            ADD_FAILURE() << "exported for " << target.seconds;
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+        EXPECT_TRUE(fs::is_empty(out)) << target.seconds;
     }
 }

@@ -247,3 +247,41 @@ TEST(SessionFile, ReadIniValueReadsOnlyTheSessionSection)
 }
 
 } // namespace
+
+// A target duration adds two keys after the others; a session without one is
+// the same file as before, and opens without a target.
+TEST(SessionFile, TargetDurationKeys)
+{
+    SessionFolder s;
+    const struct {
+        SessionTarget target;
+        std::u16string keys;
+    } cases[] = {
+        {{}, u""},
+        {{157.25, true}, u"Target=157.250\r\nExact=1\r\n"},
+        {{90.0004, false}, u"Target=90.000\r\nExact=0\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(utf16ToUtf8(c.keys));
+        saveSession(s.file, kFields, kSongFrames, s.song, pathOf(kOutputText), c.target);
+        EXPECT_EQ(readBytes(s.file), utf16File(sessionText(s.songText, kOutputText, kSavedValues + c.keys)));
+        const OpenedSession opened = openSession(s.file, "current");
+        EXPECT_EQ(opened.target.seconds.has_value(), c.target.seconds.has_value());
+        if (c.target.seconds) {
+            EXPECT_NEAR(*opened.target.seconds, *c.target.seconds, 0.0005);
+        }
+        EXPECT_EQ(opened.target.exact, c.target.exact);
+        EXPECT_EQ(opened.repetitions, 2);
+    }
+
+    // Written by hand: an exact flag without a target means nothing; a target
+    // that is not a positive duration is refused like other bad settings.
+    writeBytes(s.file, utf16File(sessionText(s.songText, u"", kSavedValues + u"Exact=1\r\n")));
+    EXPECT_FALSE(openSession(s.file, "current").target.seconds);
+    for (const char16_t* bad : {u"Target=0\r\n", u"Target=-5\r\n", u"Target=inf\r\n", u"Target=2:30\r\n"}) {
+        writeBytes(s.file, utf16File(sessionText(s.songText, u"", kSavedValues + bad)));
+        expectError<std::runtime_error>([&] { openSession(s.file, "current"); }, kSessionOutOfRangeMessage);
+    }
+    writeBytes(s.file, utf16File(sessionText(s.songText, u"", kSavedValues + u"Target=abc\r\n")));
+    expectError<std::invalid_argument>([&] { openSession(s.file, "current"); }, "stod");
+}
