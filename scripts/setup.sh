@@ -72,7 +72,9 @@ PACKAGES=(cmake g++ make git ffmpeg libssl-dev googletest libgtest-dev ccache
   # Wine's X11 driver loads these at run time (windows under the virtual display).
   libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
   # Wine's ALSA driver plays through it; the playback tests record its output with the file plugin.
-  libasound2)
+  libasound2
+  # The console program's argument parser and JSON writer (header-only, both targets).
+  libcli11-dev nlohmann-json3-dev)
 command -v npm >/dev/null || PACKAGES+=(npm)
 
 log() { printf 'setup: %s\n' "$*"; }
