@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 #include "app/jobs.h"
@@ -9,6 +10,7 @@
 #include "base/cancel.h"
 #include "base/utf.h"
 #include "cli/cut_choice.h"
+#include "cli/package_staging.h"
 #include "cli/song_report.h"
 #include "render/export_package.h"
 
@@ -24,7 +26,7 @@ std::filesystem::path songWorkFolder(const SongLoadFolders& folders, size_t song
 }
 
 std::string processSong(const BatchPlan& plan, const std::filesystem::path& songPath, size_t index,
-                        ProgressDisplay& display)
+                        ProgressDisplay& display, std::mutex& moves)
 {
     SongLoadFolders where = plan.folders;
     where.workFolder = songWorkFolder(plan.folders, index);
@@ -41,19 +43,23 @@ std::string processSong(const BatchPlan& plan, const std::filesystem::path& song
 
     const Loop cuts = chooseCuts(analysis, plan.choice);
     reportStage(display, index, static_cast<int>(100 * kLoadShareOfExport), utf16ToUtf8(kExportStatus));
-    const std::filesystem::path package =
-        exportPackage(audio, analysis, cuts, plan.choice.fadeSeconds, plan.choice.repetitions, plan.outputFolder,
-                      songPath, checkCancel);
+    const std::filesystem::path staging = stagingFolder(plan.outputFolder, index);
+    const std::filesystem::path staged = exportPackage(audio, analysis, cuts, plan.choice.fadeSeconds,
+                                                       plan.choice.repetitions, staging, songPath, checkCancel);
+    checkCancel();
+    const std::filesystem::path package = movePackageIntoPlace(staged, plan.outputFolder, moves);
+    std::filesystem::remove(staging);
     return pathToUtf8(package) + "\n";
 }
 
 // Runs one song to its result line or its error line; true when it failed.
 // A cancellation is no failure of the song's own and prints nothing.
-bool runSong(const BatchPlan& plan, const std::filesystem::path& songPath, size_t index, ProgressDisplay& display)
+bool runSong(const BatchPlan& plan, const std::filesystem::path& songPath, size_t index, ProgressDisplay& display,
+             std::mutex& moves)
 {
     std::string failure;
     try {
-        const std::string result = processSong(plan, songPath, index, display);
+        const std::string result = processSong(plan, songPath, index, display, moves);
         writeResult(display, result);
     } catch (const Cancelled&) {
         failure.clear();
@@ -64,6 +70,9 @@ bool runSong(const BatchPlan& plan, const std::filesystem::path& songPath, size_
     }
     std::error_code ignored;
     std::filesystem::remove_all(songWorkFolder(plan.folders, index), ignored);
+    // Whatever an interrupted export left in its staging folder goes with it.
+    if (plan.command == CliCommand::Export)
+        std::filesystem::remove_all(stagingFolder(plan.outputFolder, index), ignored);
     reportFinished(display, index);
     if (failure.empty())
         return false;
@@ -84,9 +93,10 @@ BatchOutcome runBatch(const BatchPlan& plan, const std::vector<std::filesystem::
 {
     std::atomic<size_t> next{0};
     std::atomic<size_t> failed{0};
+    std::mutex moves;
     const auto worker = [&] {
         for (size_t i = next++; i < songs.size() && !cancelFlag.load(); i = next++) {
-            if (runSong(plan, songs[i], i, display))
+            if (runSong(plan, songs[i], i, display, moves))
                 ++failed;
         }
     };
