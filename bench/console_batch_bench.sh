@@ -2,7 +2,7 @@
 # The console program on a batch of 8 generated 3-minute songs, one song at a
 # time against two at a time, each from an empty cache: wall time and the
 # peak resident memory of the program (its own, without the decoder's).
-#   bench/console_batch_bench.sh [BUILD]     (default build/linux)
+#   bench/console_batch_bench.sh [BUILD]     (default build/linux; needs GNU time, /usr/bin/time)
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${1:-$ROOT/build/linux}"
