@@ -19,8 +19,9 @@ constexpr int kVerificationRepetitions = 2;
 void verify(const std::filesystem::path& songPath, const std::filesystem::path& outputFolder, const Folders& folders)
 {
     const DecoderRun decoder{installFolder(), folders.workFolder};
-    Song song{songPath, decodeSong(songPath, decoder), {}};
-    const std::vector<float> analysisAudio = readAnalysisAudio(folders.workFolder);
+    DecodedSong decoded = decodeSong(songPath, decoder);
+    Song song{songPath, std::move(decoded.audio), {}};
+    const std::vector<float> analysisAudio = std::move(decoded.analysisAudio);
     const ProgressFn silent = [](int32_t, const std::string&) {};
     song.analysis = analyseSong(song.audio, analysisAudio, decoder.installFolder, checkCancel, silent);
     if (song.analysis.loops.empty())

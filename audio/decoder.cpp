@@ -1,5 +1,6 @@
 #include "audio/decoder.h"
 
+#include <algorithm>
 #include <bit>
 #include <fstream>
 #include <stdexcept>
@@ -34,6 +35,39 @@ constexpr const char* kDecodeFailed =
     throw std::runtime_error(message);
 }
 
+// Reads the song audio while the decoder writes it, so that by the decoder's
+// end almost all of it is in memory: whole frames only, never past the
+// output limit (beyond which the supervision stops the decoder anyway).
+struct StreamingRead {
+    std::ifstream in;
+    std::vector<float> audio;
+    uint64_t bytes = 0;  // read so far
+    bool failed = false;
+};
+
+void readAvailable(StreamingRead& read, const std::filesystem::path& file)
+{
+    std::error_code unreadable;
+    const uintmax_t size = std::filesystem::file_size(file, unreadable);
+    if (unreadable || read.failed)
+        return;
+    const uint64_t whole = std::min<uint64_t>(size, kOutputLimitBytes) / 8 * 8;
+    if (whole <= read.bytes)
+        return;
+    if (!read.in.is_open()) {
+        read.in.open(file, std::ios::binary);
+        // Room for the longest song up front: growing would copy what is read.
+        read.audio.reserve(static_cast<size_t>(kOutputLimitBytes / sizeof(float)));
+    }
+    read.audio.resize(static_cast<size_t>(whole / sizeof(float)));
+    const auto count = static_cast<std::streamsize>(whole - read.bytes);
+    if (!read.in.read(reinterpret_cast<char*>(read.audio.data()) + read.bytes, count)) {
+        read.failed = true;
+        return;
+    }
+    read.bytes = whole;
+}
+
 // Reads count floats from the start of a file; false on any read failure.
 bool readFloats(const std::filesystem::path& file, std::vector<float>& samples)
 {
@@ -44,7 +78,8 @@ bool readFloats(const std::filesystem::path& file, std::vector<float>& samples)
 
 // Runs the decoder to its end, or stops it on cancellation, time-out or
 // runaway output. True when it was stopped.
-bool superviseDecoder(platform::ChildProcess& child, const std::filesystem::path& decoded, uint64_t timeLimitMs)
+bool superviseDecoder(platform::ChildProcess& child, const std::filesystem::path& decoded, uint64_t timeLimitMs,
+                      StreamingRead& read)
 {
     const uint64_t start = platform::monotonicMilliseconds();
     const auto mustStop = [&] {
@@ -55,6 +90,7 @@ bool superviseDecoder(platform::ChildProcess& child, const std::filesystem::path
         return !unreadable && size > kOutputLimitBytes;
     };
     while (!platform::waitForChild(child, kPollMs)) {
+        readAvailable(read, decoded);
         if (mustStop()) {
             platform::terminateChild(child, 2);
             return true;
@@ -63,9 +99,23 @@ bool superviseDecoder(platform::ChildProcess& child, const std::filesystem::path
     return false;
 }
 
+// Reads and deletes "mono.f32"; a trailing partial sample is dropped.
+std::vector<float> readAnalysisAudio(const std::filesystem::path& mono)
+{
+    const uintmax_t size = std::filesystem::file_size(mono);
+    // Checked before allocating: the decoder never writes more than this.
+    if (size > kMaxAnalysisBytes)
+        fail("No se pudo leer el audio de analisis.");
+    std::vector<float> audio(static_cast<size_t>(size / sizeof(float)));
+    if (!readFloats(mono, audio))
+        fail("No se pudo leer el audio de analisis.");
+    std::filesystem::remove(mono);
+    return audio;
+}
+
 } // namespace
 
-std::vector<float> decodeSong(const std::filesystem::path& songPath, const DecoderRun& run)
+DecodedSong decodeSong(const std::filesystem::path& songPath, const DecoderRun& run)
 {
     checkCancel();
     const std::filesystem::path& install = run.installFolder;
@@ -96,7 +146,8 @@ std::vector<float> decodeSong(const std::filesystem::path& songPath, const Decod
     if (child.status == platform::StartStatus::StartFailed)
         fail("Windows no pudo iniciar el motor de audio incluido.");
 
-    const bool stopped = superviseDecoder(child, decoded, run.timeLimitMs);
+    StreamingRead read;
+    const bool stopped = superviseDecoder(child, decoded, run.timeLimitMs, read);
     const int exitCode = platform::finishChild(child, kFinalWaitMs);
     checkCancel();  // a cancelled run reports the cancellation, not a decoding failure
     if (exitCode != 0 || stopped)
@@ -105,23 +156,14 @@ std::vector<float> decodeSong(const std::filesystem::path& songPath, const Decod
     const uintmax_t size = std::filesystem::file_size(decoded);
     if (size % 8 != 0 || size < kMinSongBytes || size > kMaxSongBytes)
         fail("Duracion admitida: de 20 segundos a 20 minutos.");
-    std::vector<float> audio(static_cast<size_t>(size / sizeof(float)));
-    if (!readFloats(decoded, audio))
+    readAvailable(read, decoded);
+    if (read.failed || read.bytes != size)
         fail("No se pudo leer el audio temporal.");
+    read.in.close();
     std::filesystem::remove(decoded);
-    return audio;
-}
 
-std::vector<float> readAnalysisAudio(const std::filesystem::path& workFolder)
-{
-    const std::filesystem::path mono = workFolder / "mono.f32";
-    const uintmax_t size = std::filesystem::file_size(mono);
-    // Checked before allocating: the decoder never writes more than this.
-    if (size > kMaxAnalysisBytes)
-        fail("No se pudo leer el audio de analisis.");
-    std::vector<float> audio(static_cast<size_t>(size / sizeof(float)));
-    if (!readFloats(mono, audio))
-        fail("No se pudo leer el audio de analisis.");
-    std::filesystem::remove(mono);
-    return audio;
+    DecodedSong both;
+    both.audio = std::move(read.audio);
+    both.analysisAudio = readAnalysisAudio(mono);
+    return both;
 }

@@ -1,5 +1,6 @@
 // One run of the external decoder per song: 48 kHz stereo float to the
-// program, 22 050 Hz mono float to "mono.f32" in the work folder.
+// program (through "decoded.f32"), 22 050 Hz mono float through "mono.f32",
+// both in the work folder and both gone once the song is read.
 #pragma once
 #include <cstdint>
 #include <filesystem>
@@ -12,7 +13,12 @@ struct DecoderRun {
     uint64_t timeLimitMs = 300000;        // only tests shorten it
 };
 
-// Decodes the song; leaves "mono.f32" in the work folder for readAnalysisAudio.
-std::vector<float> decodeSong(const std::filesystem::path& songPath, const DecoderRun& run);
-// Reads and deletes the work folder's "mono.f32".
-std::vector<float> readAnalysisAudio(const std::filesystem::path& workFolder);
+// The song's two audio forms from one decoder run.
+struct DecodedSong {
+    std::vector<float> audio;          // interleaved stereo, 48 kHz
+    std::vector<float> analysisAudio;  // mono, 22 050 Hz
+};
+
+// Decodes the song into both forms. On success the work folder keeps only
+// "decoder.log"; on failure what the decoder wrote stays for the log's sake.
+DecodedSong decodeSong(const std::filesystem::path& songPath, const DecoderRun& run);

@@ -68,7 +68,6 @@ int main(int argc, char** argv)
     const double decode = median3([&] {
         return secondsOf([&] {
             decodeSong(song, {where.installFolder, where.workFolder});
-            fs::remove(where.workFolder / "mono.f32");
         });
     });
     const double miss = median3([&] {

@@ -82,8 +82,9 @@ int run(int argc, char** argv, Folders& folders)
     const double bare = bareDecoderSeconds(installFolder(), song, scratch);
 
     Clock::time_point start = Clock::now();
-    const std::vector<float> audio = decodeSong(song, {installFolder(), folders.workFolder});
-    const std::vector<float> mono = readAnalysisAudio(folders.workFolder);
+    DecodedSong decoded = decodeSong(song, {installFolder(), folders.workFolder});
+    const std::vector<float> audio = std::move(decoded.audio);
+    const std::vector<float> mono = std::move(decoded.analysisAudio);
     const double decode = secondsSince(start);
     const uint64_t afterDecode = platform::peakResidentBytes();
 

@@ -31,8 +31,10 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <string>
+#include <thread>
 
 #include "base/byte_io.h"
 #include "base/fault_injection.h"
@@ -308,10 +310,12 @@ void writeCachedAnalysis(const std::filesystem::path& file, const std::vector<fl
     try {
         const std::vector<uint8_t> bytes = encodeCacheFile(songAudio.size() / 2, analysis);
         std::filesystem::create_directories(file.parent_path());
-        // Each process writes its own temporary file; the replacing move is
+        // Each process and thread writes its own temporary file (a batch may
+        // analyse two copies of one song at once); the replacing move is
         // atomic, so a reader never sees a half-written file under the final name.
         std::filesystem::path temporary = file;
-        temporary += ".tmp-" + std::to_string(platform::currentProcessId());
+        temporary += ".tmp-" + std::to_string(platform::currentProcessId()) + "-" +
+                     std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()));
         if (writeFile(temporary, bytes))
             platform::replaceFile(temporary, file);
         std::error_code ignored;

@@ -39,7 +39,8 @@ void loadSong(const std::filesystem::path& songPath, const SongLoadFolders& fold
     const std::string model = modelIdentity(folders.installFolder, tick);
     // The song is decoded even when its analysis is cached: that also holds
     // it to the duration limits, and the cache entry to its decoded length.
-    audio = decodeSong(songPath, {folders.installFolder, folders.workFolder});
+    DecodedSong decoded = decodeSong(songPath, {folders.installFolder, folders.workFolder});
+    audio = std::move(decoded.audio);
     tick();
 
     const std::filesystem::path cacheFile = model.empty() ? std::filesystem::path{}
@@ -47,12 +48,10 @@ void loadSong(const std::filesystem::path& songPath, const SongLoadFolders& fold
     if (!cacheFile.empty() && readCachedAnalysis(cacheFile, audio, analysis)) {
         // The entry was made by the installed model, which the tag names.
         analysis.engine = modelTexts(installedModelKind(folders.installFolder / kModelFileName)).cacheTag;
-        std::filesystem::remove(folders.workFolder / "mono.f32");
         progress(100, "Analisis neuronal recuperado de esta cancion");
         return;
     }
-    const std::vector<float> analysisAudio = readAnalysisAudio(folders.workFolder);
-    analysis = analyseSong(audio, analysisAudio, folders.installFolder, tick, progress);
+    analysis = analyseSong(audio, decoded.analysisAudio, folders.installFolder, tick, progress);
     if (!cacheFile.empty())
         writeCachedAnalysis(cacheFile, audio, analysis);
 }

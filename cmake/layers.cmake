@@ -69,5 +69,23 @@ function(tamrel_static_runtime target)
   endif()
 endfunction()
 
+# Header-only libraries of the build machine (Debian's packages) for both
+# trees: only their own folders are linked into a view, so a cross build
+# never sees the build machine's C library headers.
+function(tamrel_system_headers target)
+  set(view ${CMAKE_BINARY_DIR}/system-header-views)
+  foreach(header IN LISTS ARGN)
+    get_filename_component(folder ${header} DIRECTORY)
+    if(NOT EXISTS /usr/include/${header})
+      message(FATAL_ERROR "/usr/include/${header} missing: run scripts/setup.sh")
+    endif()
+    if(NOT EXISTS ${view}/${folder})
+      file(MAKE_DIRECTORY ${view})
+      file(CREATE_LINK /usr/include/${folder} ${view}/${folder} SYMBOLIC)
+    endif()
+  endforeach()
+  target_include_directories(${target} SYSTEM PRIVATE ${view})
+endfunction()
+
 # The whole core, for tests and benchmarks, which may use any layer.
 add_library(tamrel_core INTERFACE)

@@ -86,7 +86,9 @@ PACKAGES=(cmake g++ make git ffmpeg libssl-dev googletest libgtest-dev ccache
   # Wine's ALSA driver plays through it; the playback tests record its output with the file plugin.
   libasound2
   # The game loop file's Vorbis encoder, and the independent readers its tests use.
-  libvorbis-dev libogg-dev pkg-config libsndfile1-dev sndfile-programs)
+  libvorbis-dev libogg-dev pkg-config libsndfile1-dev sndfile-programs
+  # The console program's argument parser and JSON writer (header-only, both targets).
+  libcli11-dev nlohmann-json3-dev)
 command -v npm >/dev/null || PACKAGES+=(npm)
 
 log() { printf 'setup: %s\n' "$*"; }

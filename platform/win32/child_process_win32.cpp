@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 #include "platform/win32/argument_quoting.h"
 
 namespace platform {
@@ -39,6 +41,14 @@ HANDLE processHandle(const ChildProcess& child)
 
 ChildProcess startChildProcess(const ChildLaunch& launch)
 {
+    // A child inherits every inheritable handle its parent holds at that
+    // moment, so two children started at once from different threads would
+    // each get the other's redirected files too, and keep them open for their
+    // whole run: their owner could then neither read them to the end nor
+    // delete them. One start at a time, from opening the files to closing
+    // them here, keeps each child to its own three.
+    static std::mutex starting;
+    const std::lock_guard lock(starting);
     ChildProcess child;
     const HANDLE output = openInheritable(launch.standardOutput.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                           CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY);

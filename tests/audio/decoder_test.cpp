@@ -54,8 +54,7 @@ protected:
     void SetUp() override { cancelFlag = false; }
     void TearDown() override { cancelFlag = false; }
 
-    std::vector<float> decode(const std::filesystem::path& song) { return decodeSong(song, run); }
-    std::vector<float> readMono() { return readAnalysisAudio(workFolder); }
+    std::vector<float> decode(const std::filesystem::path& song) { return decodeSong(song, run).audio; }
 
     std::filesystem::path shortSong(const std::string& name, uint64_t frames)
     {
@@ -74,13 +73,14 @@ TEST_F(Decoder, AcceptsExactlyTwentySecondsAndReadsBothOutputs)
     const auto song = shortSong("twenty.wav", 20 * 48000);
     const std::string before = testsupport::readBytes(song);
 
-    const std::vector<float> audio = decode(song);
+    const DecodedSong decoded = decodeSong(song, run);
+    const std::vector<float>& audio = decoded.audio;
     ASSERT_EQ(audio.size(), 20u * 48000 * 2);
     EXPECT_EQ(audio[0], 0.25f);
     EXPECT_EQ(audio[1], -0.5f);
     EXPECT_EQ(audio[audio.size() - 2], 0.25f);
 
-    const std::vector<float> mono = readMono();
+    const std::vector<float>& mono = decoded.analysisAudio;
     EXPECT_NEAR(static_cast<double>(mono.size()), 20.0 * 22050, 64);
     EXPECT_GT(mono[mono.size() / 2], -0.5f);  // a mix of both channels
     EXPECT_LT(mono[mono.size() / 2], -0.1f);
@@ -153,14 +153,17 @@ TEST_F(Decoder, HostileFileNamesReachTheDecoderUnchanged)
     }
 }
 
-TEST_F(Decoder, AnalysisAudioKeepsWholeSamplesOnly)
+TEST_F(Decoder, EachDecodeHandsBackItsOwnAnalysisAudioAndLeavesNoneBehind)
 {
-    std::ofstream(workFolder / "mono.f32", std::ios::binary).write("\0\0\x80\x3F\0\0\0\xBF\x01\x02", 10);
-    EXPECT_EQ(readMono(), (std::vector<float>{1.0f, -0.5f}));
-    EXPECT_FALSE(std::filesystem::exists(workFolder / "mono.f32"));
-
-    std::ofstream(workFolder / "mono.f32", std::ios::binary).close();
-    EXPECT_TRUE(readMono().empty());
+    // A later decode must never find an earlier song's analysis audio: the
+    // second song is longer, and its mono length says whose it is.
+    const DecodedSong first = decodeSong(shortSong("first.wav", 21 * 48000), run);
+    EXPECT_EQ(folderContents(workFolder), std::vector<std::filesystem::path>{"decoder.log"});
+    const DecodedSong second = decodeSong(shortSong("second.wav", 33 * 48000), run);
+    EXPECT_NEAR(first.analysisAudio.size() / 22050.0, 21.0, 0.01);
+    EXPECT_NEAR(second.analysisAudio.size() / 22050.0, 33.0, 0.01);
+    EXPECT_EQ(second.audio.size(), 33u * 48000 * 2);
+    EXPECT_EQ(folderContents(workFolder), std::vector<std::filesystem::path>{"decoder.log"});
 }
 
 TEST_F(Decoder, DecodesEveryDemoFormat)
@@ -172,9 +175,9 @@ TEST_F(Decoder, DecodesEveryDemoFormat)
         SCOPED_TRACE(extension);
         const auto song = fixtureDir() / (std::string("demo.") + extension);
         const std::string before = testsupport::readBytes(song);
-        const std::vector<float> audio = decode(song);
-        EXPECT_NEAR(audio.size() / 2.0 / 48000, seconds, 0.1);
-        EXPECT_NEAR(readMono().size() / 22050.0, seconds, 0.1);
+        const DecodedSong decoded = decodeSong(song, run);
+        EXPECT_NEAR(decoded.audio.size() / 2.0 / 48000, seconds, 0.1);
+        EXPECT_NEAR(decoded.analysisAudio.size() / 22050.0, seconds, 0.1);
         EXPECT_EQ(testsupport::readBytes(song), before);
     }
 }

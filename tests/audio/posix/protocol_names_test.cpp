@@ -20,7 +20,7 @@ TEST(DecoderProtocolNames, AreReadAsFilesInTheCurrentFolder)
     for (const std::string name : {"pipe:1.mp3", "concat:a|b.mp3", "file:x.wav"}) {
         SCOPED_TRACE(name);
         testsupport::writeWav(songs.path / name, testsupport::ConstantWav{2, 16, 22 * 48000});
-        EXPECT_EQ(decodeSong(name, run).size(), 22u * 48000 * 2);
+        EXPECT_EQ(decodeSong(name, run).audio.size(), 22u * 48000 * 2);
     }
     std::filesystem::current_path(previous);
 }
