@@ -7,7 +7,7 @@
 #include <string>
 
 inline constexpr const char* kModelIdentityKey = "tamrel.model";
-inline constexpr const char* kStandInIdentity = "stand-in-tempo-tracker-1";
+inline constexpr const char* kStandInIdentity = "stand-in-tempo-tracker-2";
 
 enum class BeatModelKind { Trained, StandIn };
 

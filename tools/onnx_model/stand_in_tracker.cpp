@@ -64,6 +64,7 @@ struct Tuning {
     float pulseGlobal = 1.0f;        // share of the window-wide phase in the local one
     int64_t barReach = 400;          // frames each side for the local bar phase
     float barGlobal = 1.0f;
+    float lowPhaseWeight = 1.0f;     // extra weight of the low band in the beat phase
     float snapFrames = 1.6f;         // a beat may sit this far from its crest
     float onsetDelay = 0.0f;         // frames between an onset and its flux peak
     float barArc = 0.4f;             // beats either side of the bar crest
@@ -428,7 +429,11 @@ TrackerOutputs tracker(GraphBuilder& g, const std::string& x, const Tuning& t)
     const std::string onsets = add(g, add(g, low, mid), scaled(g, high, 0.5f));
     const std::string clarity = beatTempo.clarity;
     const std::string pulsed = g.op("Greater", {clarity, g.scalar(t.clarityFloor)});
-    const std::string pulse = patternPulse(g, onsets, frames, period, pulsed, t.pulseReach, t.pulseGlobal);
+    // The phase is read from the low end first: kicks and bass notes fall on
+    // the beat, while off-beat hats, stabs and pads pull a plain mix of the
+    // bands half a beat away.
+    const std::string phaseOnsets = add(g, scaled(g, low, t.lowPhaseWeight), onsets);
+    const std::string pulse = patternPulse(g, phaseOnsets, frames, period, pulsed, t.pulseReach, t.pulseGlobal);
     const std::string snap = cosOf(
         g, div(g, g.scalar(static_cast<float>(2.0 * std::numbers::pi * t.snapFrames)), period));
     const std::string onCrest = g.op("Greater", {pulse, snap});
