@@ -7,6 +7,7 @@
 
 #include "app/jobs.h"
 #include "app/song_jobs.h"
+#include "app/window_texts.h"
 #include "base/cancel.h"
 #include "base/utf.h"
 #include "cli/cut_choice.h"
@@ -42,7 +43,7 @@ std::string processSong(const BatchPlan& plan, const std::filesystem::path& song
         return songReportLine(songPath, audio.size() / 2, analysis) + "\n";
 
     const Loop cuts = chooseCuts(analysis, plan.choice);
-    reportStage(display, index, static_cast<int>(100 * kLoadShareOfExport), utf16ToUtf8(kExportStatus));
+    reportStage(display, index, static_cast<int>(100 * kLoadShareOfExport), std::string(kExportStatus));
     const std::filesystem::path staging = stagingFolder(plan.outputFolder, index);
     const std::filesystem::path staged = exportPackage(audio, analysis, cuts, plan.choice.fadeSeconds,
                                                        plan.choice.repetitions, staging, songPath, checkCancel);

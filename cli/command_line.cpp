@@ -6,7 +6,7 @@
 
 #include "analysis/cut_rule.h"
 #include "base/audio_constants.h"
-#include "base/number_field.h"
+#include "app/number_field.h"
 #include "base/utf.h"
 
 namespace {

@@ -403,7 +403,9 @@ TEST(Jobs, ShutdownDuringALoadJoinsTheJobAndRemovesTheWorkFolder)
 TEST(Jobs, AResultThatCannotBePostedIsStillHandedOver)
 {
     Jobs jobs;
-    jobs.mainWindow = 0;  // nothing can be posted to it
+    // A window that is gone: nothing can be posted to it.
+    jobs.mainWindow = platform::createMessageReceiver();
+    platform::destroyMessageReceiver(jobs.mainWindow);
     ASSERT_TRUE(launch(jobs, {ExportOutcome{}, [](Result&) { throw std::runtime_error("perdido"); }}));
     EXPECT_EQ(takeLostResult(jobs), nullptr) << "only once the job has ended";
     std::unique_ptr<Result> result;
@@ -411,6 +413,7 @@ TEST(Jobs, AResultThatCannotBePostedIsStillHandedOver)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
         result = takeLostResult(jobs);
     }
+    stopJob(jobs);
     ASSERT_TRUE(result);
     EXPECT_FALSE(jobs.busy);
     EXPECT_FALSE(jobs.jobThread.joinable());

@@ -59,7 +59,7 @@ while IFS= read -r line; do
   package="$(from_program "$line")"
   [[ -d "$package" ]] || fail "printed package $package is missing"
   files=("$package"/*)
-  ((${#files[@]} == 8)) || fail "package $package holds ${#files[@]} files"
+  ((${#files[@]} == 11)) || fail "package $package holds ${#files[@]} files"
 done <"$work/stdout"
 if [[ -z "$wine_run" ]]; then
   left=("$work/tmp"/*)

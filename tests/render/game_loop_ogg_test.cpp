@@ -84,7 +84,7 @@ TEST(GameLoopOgg, DecodesToStartAndLoopWithoutAClickAtTheSeam)
     writeGameLoopOgg(folder.path / "06-bucle-juego.ogg", plan, [] {});
     writeWav(folder.path / "02-loop.wav", plan, {{SectionKind::Loop, 0, l}}, 24, [] {});
 
-    const std::vector<float> decoded = decodeSong(folder.path / "06-bucle-juego.ogg", {installFolder(), folder.path});
+    const std::vector<float> decoded = decodeSong(folder.path / "06-bucle-juego.ogg", {installFolder(), folder.path}).audio;
     ASSERT_EQ(int64_t(decoded.size() / 2), a + l) << "decoded frames";
 
     const std::vector<float> loop = wav24(folder.path / "02-loop.wav");

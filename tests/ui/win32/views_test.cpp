@@ -137,6 +137,24 @@ TEST_F(WindowTest, ListEntriesShowACandidateAndTheManualEntry)
                                                L"8 compases   \u00B7   16.3 s", L"91%",
                                                L"12.50 \u2192 28.75   /   final 180.00"}));
     EXPECT_EQ(texts[3].colour, Green);  // the selected entry's score
+
+    // A score may pass 1 by design; people read at most 100 %.
+    ui().doc.song.analysis.loops[0].score = 1.015;
+    texts.clear();
+    recordedTexts = &texts;
+    dc = CreateCompatibleDC(nullptr);
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_LISTBOX;
+    draw.CtlID = kIdList;
+    draw.itemID = 1;
+    draw.hwndItem = control(kIdList);
+    draw.hDC = dc;
+    draw.rcItem = RECT{0, 0, 260, 44};
+    SendMessageW(window, WM_DRAWITEM, kIdList, reinterpret_cast<LPARAM>(&draw));
+    recordedTexts = nullptr;
+    DeleteDC(dc);
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[1].text, L"100%");
     ui().doc.song = Song{};
 }
 
