@@ -11,9 +11,9 @@
 namespace {
 
 constexpr double kStereoRate = kSongFrameRate;
-constexpr double kShortestSong = 20.0;
+constexpr double kShortestSong = kShortestSongSeconds;
 // A millisecond of slack, so that a 20-minute song whose decoded length overshoots by a few samples passes.
-constexpr double kLongestSong = 1200.001;
+constexpr double kLongestSong = kLongestSongSeconds + 0.001;
 
 // The runtime library must never outlive the analysis, whichever way it ends.
 struct EngineGuard {
@@ -28,7 +28,7 @@ Analysis analyseSong(std::span<const float> stereoAudio, std::span<const float> 
 {
     const double duration = static_cast<double>(stereoAudio.size()) * 0.5 / kStereoRate;
     if (duration < kShortestSong || duration > kLongestSong)
-        throw std::runtime_error("Duracion admitida: de 20 segundos a 20 minutos.");
+        throw std::runtime_error(kSongLengthMessage);
 
     Analysis analysis;
     analysis.engine = kEngineNeural;

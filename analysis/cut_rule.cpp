@@ -31,6 +31,14 @@ void validateCuts(uint64_t songFrames, double start, double end, double outro, d
         throw std::runtime_error(kInvalidCutsMessage);
 }
 
+int checkedRepetitions(double typed)
+{
+    // Written so that NaN fails too.
+    if (!(typed >= kFewestRepetitions && typed <= kMostRepetitions) || typed != std::floor(typed))
+        throw std::runtime_error(kRepetitionsMessage);
+    return static_cast<int>(typed);
+}
+
 Loop readCutFields(std::u16string_view start, std::u16string_view end, std::u16string_view outro)
 {
     const double a = readNumberField(start);

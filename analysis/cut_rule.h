@@ -8,6 +8,7 @@
 
 inline constexpr const char* kInvalidCutsMessage =
     "Cortes invalidos: inicio < fin del loop <= inicio del final < duracion. Fundido: 5 a 250 ms.";
+inline constexpr const char* kRepetitionsMessage = "Elige de 1 a 100 repeticiones completas.";
 
 // The crossfade ("Puente") and the loop repetitions a cut may carry.
 inline constexpr double kShortestFadeSeconds = 0.005;
@@ -21,6 +22,10 @@ Loop cutRecord(double start, double end, double outro);
 // Throws kInvalidCutsMessage unless A > fade, B > A + fade, B <= O and
 // O < duration - 2 fade, with a fade of 5 to 250 ms and every value finite.
 void validateCuts(uint64_t songFrames, double start, double end, double outro, double fadeSeconds);
+
+// The loop repetitions of a typed number: a whole count from
+// kFewestRepetitions to kMostRepetitions. Throws kRepetitionsMessage.
+int checkedRepetitions(double typed);
 
 // The cut record of the A, B and O fields' texts, read in that order with the
 // number-field rule; throws its message.

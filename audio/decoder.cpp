@@ -104,7 +104,7 @@ std::vector<float> decodeSong(const std::filesystem::path& songPath, const Decod
 
     const uintmax_t size = std::filesystem::file_size(decoded);
     if (size % 8 != 0 || size < kMinSongBytes || size > kMaxSongBytes)
-        fail("Duracion admitida: de 20 segundos a 20 minutos.");
+        fail(kSongLengthMessage);
     std::vector<float> audio(static_cast<size_t>(size / sizeof(float)));
     if (!readFloats(decoded, audio))
         fail("No se pudo leer el audio temporal.");

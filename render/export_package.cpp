@@ -15,8 +15,6 @@
 
 namespace {
 
-// Largest data chunk a WAV size field can describe, with room for the header.
-constexpr uint64_t kWavDataLimit = 4294967280u;
 // Preview and text files, on top of the masters.
 constexpr uint64_t kSmallFilesReserve = 20971520;
 constexpr uint64_t kBytesPerFrame24 = 6;
@@ -57,7 +55,7 @@ std::filesystem::path exportPackage(const std::vector<float>& songAudio, const A
     const unsigned count = repetitions < 0 ? 0u : static_cast<unsigned>(repetitions);
     const std::vector<Segment> montage = montageSegments(plan, count);
     const uint64_t montageFrames = frameCount(montage);
-    if (kBytesPerFrame24 * montageFrames > kWavDataLimit)
+    if (kBytesPerFrame24 * montageFrames > kWavMaxDataBytes)
         throw std::runtime_error("El montaje supera 4 GB. Reduce las repeticiones.");
 
     const uint64_t sectionFrames = static_cast<uint64_t>(plan.endSample + songFrames(plan) - plan.outroSample);

@@ -50,6 +50,11 @@ void mixFrame(const float* song, int64_t fromFrame, int64_t toFrame, double weig
 
 } // namespace
 
+float headroomGain(float peak)
+{
+    return peak < 1e-9f ? 1.0f : std::min(0.98f / peak, 1.0f);
+}
+
 float prepareRender(RenderPlan& plan, const std::vector<float>& pcm, const Loop& cuts, double fadeSeconds)
 {
     validateCuts(pcm.size() / 2, cuts.start, cuts.end, cuts.outro, fadeSeconds);
@@ -72,8 +77,7 @@ float prepareRender(RenderPlan& plan, const std::vector<float>& pcm, const Loop&
     filled.endSample = std::llround(cuts.end * kSongFrameRate);
     filled.outroSample = std::llround(cuts.outro * kSongFrameRate);
     filled.fadeSamples = std::llround(fadeSeconds * kSongFrameRate);
-    // Only ever turned down, so the loudest sample lands at 0.98.
-    filled.gain = peak < 1e-9f ? 1.0f : std::min(0.98f / peak, 1.0f);
+    filled.gain = headroomGain(peak);
     plan = filled;
     return plan.gain;
 }

@@ -25,6 +25,9 @@ struct RenderPlan {
     float gain = 1.0f;
 };
 
+// The gain of a song whose loudest sample has this magnitude: only ever
+// turned down, so that the loudest sample lands at 0.98; silence keeps 1.
+float headroomGain(float peak);
 // Validates, converts to frames, scans the song for its peak; returns the gain.
 float prepareRender(RenderPlan& plan, const std::vector<float>& pcm, const Loop& cuts, double fadeSeconds);
 int64_t songFrames(const RenderPlan& plan);

@@ -1,8 +1,6 @@
 #include "session/session_file.h"
 
 #include <charconv>
-#include <cmath>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 
@@ -12,9 +10,6 @@
 #include "base/number_field.h"
 
 namespace {
-
-std::u16string toUtf16(const std::filesystem::path& path) { return utf8ToUtf16(pathToUtf8(path)); }
-std::filesystem::path fromUtf16(std::u16string_view text) { return pathFromUtf8(utf16ToUtf8(text)); }
 
 // Fixed notation with a point, as the window shows numbers; the value is finite.
 std::u16string fixed(double value, int decimals)
@@ -44,19 +39,15 @@ void saveSession(const std::filesystem::path& file, const SessionFields& fields,
     if (std::filesystem::equivalent(file, songPath, unknown))
         throw std::runtime_error(kSessionWriteFailedMessage);
 
-    // The byte-order mark makes the profile writer store UTF-16 text. A file
-    // that cannot be created fails the first key write instead.
-    std::ofstream(file, std::ios::binary | std::ios::trunc).write("\xFF\xFE", 2);
-    writeKey(file, u"Source", toUtf16(songPath));
-    writeKey(file, u"Output", toUtf16(outputFolder));
+    platform::startUtf16IniFile(file);
+    writeKey(file, u"Source", pathToUtf16(songPath));
+    writeKey(file, u"Output", pathToUtf16(outputFolder));
     writeKey(file, u"Start", fixed(cuts.start, 9));
     writeKey(file, u"End", fixed(cuts.end, 9));
     writeKey(file, u"Outro", fixed(cuts.outro, 9));
     writeKey(file, u"Fade", fixed(crossfadeMs, 3));
     // Only a count the session can be opened with again is stored.
-    const double repetitions = readNumberField(fields.repetitions);
-    if (repetitions != std::floor(repetitions) || repetitions < kFewestRepetitions || repetitions > kMostRepetitions)
-        throw std::runtime_error(kSessionRepetitionsMessage);
+    const int repetitions = checkedRepetitions(readNumberField(fields.repetitions));
     writeKey(file, u"Repeats", fixed(repetitions, 0));
 }
 
@@ -71,7 +62,7 @@ OpenedSession openSession(const std::filesystem::path& file, const std::filesyst
     const std::u16string source = readIniValue(file, u"Source");
     if (source.empty())
         throw std::runtime_error(kSessionSongMovedMessage);
-    session.song = fromUtf16(source);
+    session.song = pathFromUtf16(source);
     if (!std::filesystem::is_regular_file(session.song))
         throw std::runtime_error(kSessionSongMovedMessage);
 
@@ -86,6 +77,6 @@ OpenedSession openSession(const std::filesystem::path& file, const std::filesyst
         throw std::runtime_error(kSessionOutOfRangeMessage);
 
     const std::u16string output = readIniValue(file, u"Output");
-    session.outputFolder = output.empty() ? currentOutputFolder : fromUtf16(output);
+    session.outputFolder = output.empty() ? currentOutputFolder : pathFromUtf16(output);
     return session;
 }

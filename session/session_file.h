@@ -7,6 +7,7 @@
 #include <string>
 
 #include "analysis/analysis_model.h"
+#include "analysis/cut_rule.h"
 
 inline constexpr std::u16string_view kSessionExtension = u"tamrelloop";
 inline constexpr std::u16string_view kSessionFilterName = u"Proyecto Tamrel Loop (*.tamrelloop)";
@@ -18,7 +19,8 @@ inline constexpr const char* kSessionWriteFailedMessage = "No se pudo guardar el
 inline constexpr const char* kSessionSongMovedMessage =
     "La cancion del proyecto cambio de lugar. Abrela y ajusta los tiempos guardados.";
 inline constexpr const char* kSessionOutOfRangeMessage = "Proyecto con ajustes fuera de rango.";
-inline constexpr const char* kSessionRepetitionsMessage = "Elige de 1 a 100 repeticiones completas.";
+// The window's name for the repetitions rule's message, until it calls checkedRepetitions itself.
+inline constexpr const char* kSessionRepetitionsMessage = kRepetitionsMessage;
 
 // The texts of the fields a session keeps: A, B, O in seconds, the crossfade
 // in milliseconds and the repetitions.

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "analysis/cut_rule.h"
 #include "support/message_of.h"
@@ -80,4 +81,12 @@ TEST(CutRule, CutFieldsMakeACutRecord)
     EXPECT_EQ(cuts.bars, 0);
     for (const auto& [a, b, o] : {std::tuple{u"x", u"2", u"3"}, {u"1", u"", u"3"}, {u"1", u"2", u"3s"}})
         EXPECT_THROW(readCutFields(a, b, o), std::runtime_error);
+}
+
+TEST(CutRule, RepetitionsAreWholeCountsFromOneToAHundred)
+{
+    for (const auto& [typed, count] : {std::pair{1.0, 1}, {2.0, 2}, {100.0, 100}})
+        EXPECT_EQ(checkedRepetitions(typed), count) << typed;
+    for (const double typed : {0.0, -1.0, 101.0, 2.5, 1.0000001, 99.999, kNaN, kInf, -kInf, 4294967297.0})
+        EXPECT_EQ(messageOf([&] { checkedRepetitions(typed); }), "Elige de 1 a 100 repeticiones completas.") << typed;
 }
