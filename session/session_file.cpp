@@ -33,6 +33,10 @@ void saveSession(const std::filesystem::path& file, const SessionFields& fields,
     const Loop cuts = readCutFields(fields.start, fields.end, fields.outro);
     const double crossfadeMs = readNumberField(fields.crossfade);
     validateCuts(songFrames, cuts.start, cuts.end, cuts.outro, crossfadeMs / 1000.0);
+    // Only a count the session can be opened with again is stored. Every
+    // value is checked before the file is touched: a refused save leaves an
+    // existing session as it was.
+    const int repetitions = checkedRepetitions(readNumberField(fields.repetitions));
 
     // The song is never written to, even when the save dialog is pointed at it.
     std::error_code unknown;
@@ -46,8 +50,6 @@ void saveSession(const std::filesystem::path& file, const SessionFields& fields,
     writeKey(file, u"End", fixed(cuts.end, 9));
     writeKey(file, u"Outro", fixed(cuts.outro, 9));
     writeKey(file, u"Fade", fixed(crossfadeMs, 3));
-    // Only a count the session can be opened with again is stored.
-    const int repetitions = checkedRepetitions(readNumberField(fields.repetitions));
     writeKey(file, u"Repeats", fixed(repetitions, 0));
 }
 

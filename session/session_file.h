@@ -30,9 +30,10 @@ struct SessionFields {
 
 // Writes the session of the loaded song (songFrames long, 0 when none is
 // loaded) into file, replacing it. Throws the number-field message, the
-// cut-validation message or kSessionWriteFailedMessage (also when file is
-// the song itself, which is left untouched); a failure while writing leaves
-// the keys written before it in the file.
+// cut-validation message or the repetitions message before the file is
+// touched, and kSessionWriteFailedMessage (also when file is the song itself,
+// which is left untouched); a failure while writing leaves the keys written
+// before it in the file.
 void saveSession(const std::filesystem::path& file, const SessionFields& fields, uint64_t songFrames,
                  const std::filesystem::path& songPath, const std::filesystem::path& outputFolder);
 

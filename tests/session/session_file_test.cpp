@@ -79,7 +79,8 @@ TEST(SessionFile, SavesTheWholeFileInKeyOrder)
                                     u"Fade=60.000\r\nRepeats=2\r\n")));
 }
 
-TEST(SessionFile, SaveFailuresKeepWhatWasWrittenBefore)
+// A save refused for any typed value leaves an existing session as it was.
+TEST(SessionFile, RefusedSavesLeaveTheFileUntouched)
 {
     SessionFolder s;
     const std::string before = utf16File(u"[Orvane]\r\nSource=before\r\n");
@@ -98,10 +99,10 @@ TEST(SessionFile, SaveFailuresKeepWhatWasWrittenBefore)
         {{u"8", u"40", u"120", u"251", u"2"}, kSongFrames, kInvalidCutsMessage, before},
         {{u"40", u"8", u"120", u"60", u"2"}, kSongFrames, kInvalidCutsMessage, before},
         {kFields, 0, kInvalidCutsMessage, before},  // no song loaded
-        {{u"8", u"40", u"120", u"60", u"dos"}, kSongFrames, kInvalidNumberMessage, allButRepeats},
-        {{u"8", u"40", u"120", u"60", u"0"}, kSongFrames, kSessionRepetitionsMessage, allButRepeats},
-        {{u"8", u"40", u"120", u"60", u"101"}, kSongFrames, kSessionRepetitionsMessage, allButRepeats},
-        {{u"8", u"40", u"120", u"60", u"2,5"}, kSongFrames, kSessionRepetitionsMessage, allButRepeats},
+        {{u"8", u"40", u"120", u"60", u"dos"}, kSongFrames, kInvalidNumberMessage, before},
+        {{u"8", u"40", u"120", u"60", u"0"}, kSongFrames, kRepetitionsMessage, before},
+        {{u"8", u"40", u"120", u"60", u"101"}, kSongFrames, kRepetitionsMessage, before},
+        {{u"8", u"40", u"120", u"60", u"2,5"}, kSongFrames, kRepetitionsMessage, before},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(utf16ToUtf8(c.fields.start + u" " + c.fields.end + u" " + c.fields.outro + u" " +
