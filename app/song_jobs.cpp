@@ -1,13 +1,13 @@
 #include "app/song_jobs.h"
 
-#include "cache/song_loading.h"
 #include "render/export_package.h"
 
-JobFn loadJob(const std::filesystem::path& songPath, const Folders& folders, platform::WindowHandle window)
+JobFn loadJob(const std::filesystem::path& songPath, const Folders& folders, std::optional<InstalledModel>& model,
+              platform::WindowHandle window)
 {
     const SongLoadFolders where{installFolder(), folders.workFolder, settingsFolder(folders) / "analysis-v3"};
-    return [songPath, where, window](Result& result) {
-        loadSong(songPath, where, checkCancel, progressPoster(window), result.audio, result.analysis);
+    return [songPath, where, &model, window](Result& result) {
+        loadSong(songPath, where, model, checkCancel, progressPoster(window), result.audio, result.analysis);
         result.loaded = true;
     };
 }

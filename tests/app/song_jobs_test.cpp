@@ -97,7 +97,7 @@ struct Window {
         return outcome;
     }
 
-    Outcome load(const fs::path& song) { return run(loadJob(song, running.folders, receiver)); }
+    Outcome load(const fs::path& song) { return run(loadJob(song, running.folders, running.model, receiver)); }
 };
 
 std::vector<fs::path> cacheFiles(const fs::path& folder)
@@ -211,13 +211,49 @@ TEST(LoadJob, AnotherModelAnalysesTheSongAgain)
     const OtherModelInstall other;
     const SongLoadFolders where{other.folder.path, window.running.folders.workFolder, window.cacheFolder()};
     const platform::WindowHandle receiver = window.receiver;
+    std::optional<InstalledModel> otherModel;
     const Outcome outcome = window.run([&](Result& result) {
-        loadSong(song, where, checkCancel, progressPoster(receiver), result.audio, result.analysis);
+        loadSong(song, where, otherModel, checkCancel, progressPoster(receiver), result.audio, result.analysis);
         result.loaded = true;
     });
     ASSERT_TRUE(outcome.result->loaded) << utf16ToUtf8(outcome.result->error);
     EXPECT_TRUE(analysed(outcome.progress));
     EXPECT_EQ(cacheFiles(window.cacheFolder()).size(), 2u);  // one entry per model
+}
+
+// The installed model is read once per run: after the first load, a load
+// neither hashes nor opens the model file, which here is gone meanwhile.
+TEST(LoadJob, TheModelIsIdentifiedByTheFirstLoadOnly)
+{
+    Window window;
+    const fs::path song = copyOfDemo(window.root.path, "cancion.wav");
+    const OtherModelInstall install;  // a model file of this test's own
+    const fs::path modelFile = install.folder.path / kModelFileName;
+    const std::string identity = songFingerprint(modelFile, [] {}).substr(0, 16);
+    const SongLoadFolders where{install.folder.path, window.running.folders.workFolder, window.cacheFolder()};
+    const platform::WindowHandle receiver = window.receiver;
+    std::optional<InstalledModel> model;
+    const auto load = [&] {
+        return window.run([&](Result& result) {
+            loadSong(song, where, model, checkCancel, progressPoster(receiver), result.audio, result.analysis);
+            result.loaded = true;
+        });
+    };
+
+    const Outcome first = load();
+    ASSERT_TRUE(first.result->loaded) << utf16ToUtf8(first.result->error);
+    ASSERT_TRUE(model.has_value());
+    EXPECT_EQ(model->identity, identity);
+    EXPECT_EQ(model->kind, BeatModelKind::StandIn);
+    ASSERT_EQ(cacheFiles(window.cacheFolder()), std::vector<fs::path>{window.cacheFolder() / identity /
+                                                                      (songFingerprint(song, [] {}) + ".bin")});
+
+    fs::remove(modelFile);
+    const Outcome second = load();
+    ASSERT_TRUE(second.result->loaded) << utf16ToUtf8(second.result->error);
+    EXPECT_EQ(second.progress, (Progress{{1, kIdentifying}, {100, kRecovered}}));
+    EXPECT_EQ(second.result->analysis.engine, kEngineStandInCache);
+    EXPECT_EQ(model->identity, identity);
 }
 
 // Cancellation at each stage: during the fingerprint (its first tick), during
@@ -270,7 +306,8 @@ TEST(LoadJob, CancellingAtEachStageEndsTheJobAndCachesNothing)
         const fs::path song = stage.song;
         const Outcome outcome = window.run(
             [&, tick, song](Result& result) {
-                loadSong(song, where, tick, progressPoster(receiver), result.audio, result.analysis);
+                std::optional<InstalledModel> model;  // each stage identifies the model anew
+                loadSong(song, where, model, tick, progressPoster(receiver), result.audio, result.analysis);
                 result.loaded = true;
             },
             stage.onProgress);
@@ -358,7 +395,7 @@ TEST(Jobs, ShutdownDuringALoadJoinsTheJobAndRemovesTheWorkFolder)
     Window window;
     const fs::path song = window.root.path / "larga.wav";
     testsupport::writeWav(song, testsupport::ConstantWav{1, 8, 1200ull * 48000});
-    ASSERT_TRUE(launch(window.running.jobs, kLoadStatus, loadJob(song, window.running.folders, window.receiver)));
+    ASSERT_TRUE(launch(window.running.jobs, kLoadStatus, loadJob(song, window.running.folders, window.running.model, window.receiver)));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     shutdown(window.running);
     EXPECT_FALSE(window.running.jobs.jobThread.joinable());

@@ -267,7 +267,7 @@ void openSong(const std::filesystem::path& path)
         return;
     s.song.path = path;
     SetWindowTextW(s.songLabel, path.filename().wstring().c_str());
-    launch(s.running->jobs, kLoadStatus, loadJob(path, s.running->folders, s.running->jobs.mainWindow),
+    launch(s.running->jobs, kLoadStatus, loadJob(path, s.running->folders, s.running->model, s.running->jobs.mainWindow),
            prepareForJob(kLoadStatus));
 }
 
