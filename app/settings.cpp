@@ -15,7 +15,10 @@ constexpr std::u16string_view kOutputKey = u"Output";
 
 void loadSettings(Folders& folders)
 {
-    folders.workFolder = platform::createUniqueWorkFolder();
+    const auto workFolder = platform::createUniqueTemporaryFolder("TMV");
+    if (!workFolder)
+        throw std::runtime_error("No se puede crear espacio temporal.");
+    folders.workFolder = *workFolder;
 
     const auto appData = platform::localAppDataFolder();
     if (!appData)

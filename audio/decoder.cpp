@@ -65,12 +65,17 @@ bool superviseDecoder(platform::ChildProcess& child, const std::filesystem::path
 
 } // namespace
 
+std::string decoderFileName()
+{
+    return platform::executableName("ffmpeg");
+}
+
 std::vector<float> decodeSong(const std::filesystem::path& songPath, const DecoderRun& run)
 {
     checkCancel();
     const std::filesystem::path& install = run.installFolder;
     const std::filesystem::path& workFolder = run.workFolder;
-    const std::filesystem::path decoder = install / platform::decoderFileName();
+    const std::filesystem::path decoder = install / decoderFileName();
     if (!std::filesystem::exists(decoder))
         fail("Falta el motor ffmpeg.exe. Reinstala el paquete completo.");
     ensureFreeSpace(workFolder, kWorkSpaceBytes);

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 // Where one decoder run reads and writes, and how long it may take.
@@ -11,6 +12,9 @@ struct DecoderRun {
     std::filesystem::path workFolder;     // receives its outputs and its log
     uint64_t timeLimitMs = 300000;        // only tests shorten it
 };
+
+// The decoder program's file name in the installation folder.
+std::string decoderFileName();
 
 // Decodes the song; leaves "mono.f32" in the work folder for readAnalysisAudio.
 std::vector<float> decodeSong(const std::filesystem::path& songPath, const DecoderRun& run);

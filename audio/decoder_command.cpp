@@ -48,17 +48,30 @@ NativeString readLimit()
 
 } // namespace
 
+// The decoder reads "name:rest" as the protocol "name". A path that starts
+// with a Windows drive or share is never taken for one; any other is marked
+// as a file ("pipe:1.mp3" is a file name on POSIX).
+NativeString decoderFileArgument(const std::filesystem::path& path)
+{
+    const NativeString& text = path.native();
+    const bool share = std::filesystem::path::preferred_separator == Char('\\') && text.size() > 2 &&
+                       text[0] == Char('\\') && text[1] == Char('\\');
+    if (path.has_root_name() || share)
+        return path.native();
+    return std::filesystem::path("file:").native() + path.native();
+}
+
 std::vector<NativeString> decoderArguments(const std::filesystem::path& decoder, const std::filesystem::path& song,
                                            const std::filesystem::path& mono)
 {
     std::vector<NativeString> arguments{decoder.native()};
     appendWords(arguments, kInputOptions);
-    arguments.push_back(platform::decoderFileArgument(song));
+    arguments.push_back(decoderFileArgument(song));
     for (const char* output : {kStereoOutput, kMonoOutput}) {
         appendWords(arguments, kOutputSelect);
         arguments.push_back(readLimit());
         appendWords(arguments, output);
     }
-    arguments.push_back(platform::decoderFileArgument(mono));
+    arguments.push_back(decoderFileArgument(mono));
     return arguments;
 }

@@ -41,9 +41,9 @@ bool isLibraryLoaded(const std::filesystem::path& path)
     return true;
 }
 
-const char* runtimeLibraryName()
+std::string sharedLibraryName(std::string_view name, int majorVersion)
 {
-    return "libonnxruntime.so.1";
+    return "lib" + std::string(name) + ".so." + std::to_string(majorVersion);
 }
 
 } // namespace platform

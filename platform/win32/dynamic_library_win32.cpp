@@ -42,9 +42,10 @@ bool isLibraryLoaded(const std::filesystem::path& path)
     return GetModuleHandleW(absolutePath(path).c_str()) != nullptr;
 }
 
-const char* runtimeLibraryName()
+// Windows libraries carry no version in their file name.
+std::string sharedLibraryName(std::string_view name, int)
 {
-    return "onnxruntime.dll";
+    return std::string(name) + ".dll";
 }
 
 } // namespace platform

@@ -56,7 +56,7 @@ std::string failure(const std::function<void()>& work)
 // may only finish that. A library the analysis still holds survives both.
 bool runtimeHeld()
 {
-    const std::filesystem::path runtime = testsBinDir() / platform::runtimeLibraryName();
+    const std::filesystem::path runtime = testsBinDir() / runtimeLibraryName();
     platform::isLibraryLoaded(runtime);
     return platform::isLibraryLoaded(runtime);
 }

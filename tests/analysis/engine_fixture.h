@@ -46,10 +46,10 @@ struct TempInstall {
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }
-    std::filesystem::path runtime() const { return folder / platform::runtimeLibraryName(); }
+    std::filesystem::path runtime() const { return folder / runtimeLibraryName(); }
     void addRuntime() const
     {
-        std::filesystem::copy_file(testsBinDir() / platform::runtimeLibraryName(), runtime(),
+        std::filesystem::copy_file(testsBinDir() / runtimeLibraryName(), runtime(),
                                    std::filesystem::copy_options::overwrite_existing);
     }
     void setModel(const std::filesystem::path& model) const

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/neural_engine.h"
+#include "audio/decoder.h"
 #include "app/running.h"
 #include "app/song_jobs.h"
 #include "audio/wav_fixture.h"
@@ -195,7 +196,7 @@ struct OtherModelInstall {
     OtherModelInstall()
     {
         const fs::path real = installFolder();
-        for (const char* name : {platform::decoderFileName(), platform::runtimeLibraryName(), kModelFileName})
+        for (const std::string& name : {decoderFileName(), runtimeLibraryName(), std::string(kModelFileName)})
             fs::copy_file(real / name, folder.path / name);
         // A protobuf field appended to the model: its doc string, "x".
         std::ofstream(folder.path / kModelFileName, std::ios::binary | std::ios::app).write("\x32\x01x", 3);
