@@ -10,8 +10,6 @@ namespace platform {
 void* loadLibrary(const std::filesystem::path& path);
 void* findSymbol(void* library, const char* name);
 void freeLibrary(void* library);
-// Whether the library at this path is currently mapped into the process.
-bool isLibraryLoaded(const std::filesystem::path& path);
 // The file name of the shared library called `name` with this major version
 // ("lib": "lib.dll" on Windows, "liblib.so.1" on POSIX).
 std::string sharedLibraryName(std::string_view name, int majorVersion);

@@ -32,15 +32,6 @@ void freeLibrary(void* library)
         dlclose(library);
 }
 
-bool isLibraryLoaded(const std::filesystem::path& path)
-{
-    void* handle = dlopen(absolutePath(path).c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (!handle)
-        return false;
-    dlclose(handle);  // drops the reference RTLD_NOLOAD just took
-    return true;
-}
-
 std::string sharedLibraryName(std::string_view name, int majorVersion)
 {
     return "lib" + std::string(name) + ".so." + std::to_string(majorVersion);

@@ -37,11 +37,6 @@ void freeLibrary(void* library)
         FreeLibrary(static_cast<HMODULE>(library));
 }
 
-bool isLibraryLoaded(const std::filesystem::path& path)
-{
-    return GetModuleHandleW(absolutePath(path).c_str()) != nullptr;
-}
-
 // Windows libraries carry no version in their file name.
 std::string sharedLibraryName(std::string_view name, int)
 {

@@ -21,7 +21,7 @@
 #include "analysis/analysis_steps.h"
 #include "analysis/engine_fixture.h"
 #include "analysis/drum_song.h"
-#include "platform/dynamic_library.h"
+#include "support/library_probe.h"
 #include "support/fixtures.h"
 
 namespace {
@@ -57,8 +57,8 @@ std::string failure(const std::function<void()>& work)
 bool runtimeHeld()
 {
     const std::filesystem::path runtime = testsBinDir() / runtimeLibraryName();
-    platform::isLibraryLoaded(runtime);
-    return platform::isLibraryLoaded(runtime);
+    testsupport::isLibraryLoaded(runtime);
+    return testsupport::isLibraryLoaded(runtime);
 }
 
 // Runs the analysis on a thread of its own, as the loading job does.

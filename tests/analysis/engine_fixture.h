@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "analysis/neural_engine.h"
-#include "platform/dynamic_library.h"
+#include "support/library_probe.h"
 #include "platform/file_system.h"
 
 inline std::filesystem::path generatedDir()
@@ -100,7 +100,7 @@ inline bool engineEmpty(const NeuralEngine& e)
 inline bool unloadedSoon(const std::filesystem::path& library)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if (!platform::isLibraryLoaded(library))
+        if (!testsupport::isLibraryLoaded(library))
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

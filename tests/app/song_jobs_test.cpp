@@ -18,9 +18,8 @@
 #include "cache/analysis_cache.h"
 #include "cache/song_fingerprint.h"
 #include "cache/song_loading.h"
-#include "platform/child_process.h"
-#include "platform/dynamic_library.h"
 #include "support/fixtures.h"
+#include "support/message_receiver.h"
 #include "support/run_program.h"
 
 namespace fs = std::filesystem;
@@ -44,7 +43,7 @@ struct Outcome {
 struct Window {
     testsupport::TempFolder root{"jobs"};
     Running running;
-    platform::WindowHandle receiver = platform::createMessageReceiver();
+    platform::WindowHandle receiver = testsupport::createMessageReceiver();
 
     Window()
     {
@@ -59,9 +58,9 @@ struct Window {
     ~Window()
     {
         stopJob(running.jobs);
-        while (auto left = platform::nextPostedMessage(receiver, 0))
+        while (auto left = testsupport::nextPostedMessage(receiver, 0))
             discardPosted(*left);
-        platform::destroyMessageReceiver(receiver);
+        testsupport::destroyMessageReceiver(receiver);
         cancelFlag = false;
     }
     Window(const Window&) = delete;
@@ -76,7 +75,7 @@ struct Window {
         Outcome outcome;
         EXPECT_TRUE(launch(running.jobs, u"Leyendo audio y buscando frases", std::move(job)));
         while (!outcome.result) {
-            const auto posted = platform::nextPostedMessage(receiver, 120000);
+            const auto posted = testsupport::nextPostedMessage(receiver, 120000);
             if (!posted) {
                 ADD_FAILURE() << "no result within two minutes";
                 stopJob(running.jobs);
@@ -91,7 +90,7 @@ struct Window {
                 outcome.result = takeResult(running.jobs, posted->payload);
             }
         }
-        if (auto late = platform::nextPostedMessage(receiver, 200)) {
+        if (auto late = testsupport::nextPostedMessage(receiver, 200)) {
             outcome.lateMessage = true;
             discardPosted(*late);
         }
@@ -384,7 +383,7 @@ TEST(Jobs, LaunchWhileBusyChangesNothing)
     EXPECT_EQ(jobs.jobStatus, u"primero");
     EXPECT_EQ(jobs.jobThread.get_id(), firstThread);
     release = true;
-    const auto posted = platform::nextPostedMessage(window.receiver, 10000);
+    const auto posted = testsupport::nextPostedMessage(window.receiver, 10000);
     ASSERT_TRUE(posted);
     ASSERT_EQ(posted->message, kJobFinishedMessage);
     EXPECT_TRUE(takeResult(jobs, posted->payload)->error.empty());
@@ -403,7 +402,7 @@ TEST(Jobs, ShutdownDuringALoadJoinsTheJobAndRemovesTheWorkFolder)
     EXPECT_FALSE(fs::exists(window.running.folders.workFolder));
     // The job ended as cancelled.
     std::unique_ptr<Result> result;
-    while (auto posted = platform::nextPostedMessage(window.receiver, 0)) {
+    while (auto posted = testsupport::nextPostedMessage(window.receiver, 0)) {
         if (posted->message == kJobFinishedMessage)
             result.reset(static_cast<Result*>(posted->payload));
         else
