@@ -35,15 +35,17 @@ Analysis analyseSong(std::span<const float> stereoAudio, std::span<const float> 
     analysis.overview = peakOverview(stereoAudio, tick);
 
     // The texts name the model that is installed; the tag, the one that ran.
-    const ModelTexts& installed = modelTexts(installedModelKind(installFolder / kModelFileName));
-    progress(6, installed.preparing);
+    const bool standIn = installedModelKind(installFolder / kModelFileName) == BeatModelKind::StandIn;
+    progress(6, standIn ? "Preparando espectrograma para el rastreador de reserva"
+                        : "Preparando espectrograma para el modelo entrenado");
     const Spectrogram spectrogram = logMelSpectrogram(monoAudio, tick);
 
-    progress(12, installed.loading);
+    progress(12, standIn ? "Cargando rastreador de reserva \xC2\xB7 CPU local" : "Cargando Beat This! \xC2\xB7 CPU local");
     NeuralEngine engine;
     const EngineGuard guard{engine};
     loadEngine(engine, installFolder);
-    analysis.engine = modelTexts(loadedModelKind(engine)).engineTag;
+    analysis.model = loadedModelKind(engine);
+    analysis.engine = engineTag(analysis.model);
     Activations activations = runBeatModel(engine, spectrogram, tick, progress);
 
     finishAnalysis(analysis, activations, monoAudio, spectrogram, duration, tick, progress);

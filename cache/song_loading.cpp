@@ -54,7 +54,8 @@ void loadSong(const std::filesystem::path& songPath, const SongLoadFolders& fold
                                                           : cacheFileOf(folders.cacheFolder, model, fingerprint);
     if (!cacheFile.empty() && readCachedAnalysis(cacheFile, audio, analysis)) {
         // The entry was made by the installed model, which the tag names.
-        analysis.engine = modelTexts(installed->kind).cacheTag;
+        analysis.model = installed->kind;
+        analysis.engine = cachedEngineTag(analysis.model);
         std::filesystem::remove(folders.workFolder / "mono.f32");
         progress(100, "Analisis neuronal recuperado de esta cancion");
         return;

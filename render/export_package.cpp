@@ -66,7 +66,7 @@ std::filesystem::path exportPackage(const std::vector<float>& songAudio, const A
         createPackageFolder(outputFolder, packageFolderName(songPath, platform::localTimeNow()));
     try {
         writePackageFiles(folder, plan, analysis, montage,
-                          cutSettingsJson(songPath, cuts, plan, fadeSeconds, repetitions, montageFrames, analysis.engine),
+                          cutSettingsJson(songPath, cuts, plan, fadeSeconds, repetitions, montageFrames, analysis.model),
                           tick);
     } catch (...) {
         // Either a complete package or none: a half-written one would look

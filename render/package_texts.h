@@ -15,9 +15,8 @@ std::string escapeFileName(std::string_view utf8);
 
 // The 19-line "cortes.json". Seconds come from the cut record as stored,
 // frames from the prepared plan; the engine line names the family of the
-// model whose analysis engine tag is given.
+// model that made the analysis.
 std::string cutSettingsJson(const std::filesystem::path& songPath, const Loop& cuts, const RenderPlan& plan,
-                            double fadeSeconds, int repetitions, uint64_t montageFrames,
-                            const std::string& analysisEngine);
+                            double fadeSeconds, int repetitions, uint64_t montageFrames, BeatModelKind model);
 
 std::string readMeText();

@@ -11,6 +11,7 @@
 #include "base/audio_constants.h"
 #include "base/cancel.h"
 #include "ui/layout.h"
+#include "ui/model_texts.h"
 #include "ui/win32/commands.h"
 #include "ui/win32/drawing.h"
 #include "ui/win32/paint.h"
@@ -116,9 +117,9 @@ HWND startWindow(Running& running, Seams seams, int showCommand)
     Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
     dpiScale = GetDpiForSystem() / 96.0;
     // Read once: the model file only changes while the program is closed.
-    const ModelTexts& texts = modelTexts(installedModelKind(installFolder() / kModelFileName));
-    state.idleModelLine = toWide(texts.idleModelLine);
-    state.mapCaption = toWide(texts.mapCaption);
+    const BeatModelKind model = installedModelKind(installFolder() / kModelFileName);
+    state.idleModelLine = toWide(headerIdleTexts(model).modelLine);
+    state.mapCaption = toWide(mapCaption(model));
 
     registerClass(L"TamrelWave", 0, timelineProc, IDC_CROSS, nullptr);
     registerClass(L"TamrelGraph", CS_DBLCLKS, mapProc, IDC_CROSS, nullptr);
