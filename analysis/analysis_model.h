@@ -55,6 +55,10 @@ inline constexpr const char* kEngineStandIn = "Stand-in tempo tracker / ONNX CPU
 inline constexpr const char* kEngineStandInCache = "Stand-in tempo tracker / ONNX CPU \xC2\xB7 cache-v3";
 inline constexpr size_t kOverviewSize = 8192;
 
+// Which beat model made an analysis: the trained network, or the classical
+// stand-in tracker this project generates.
+enum class BeatModelKind { Trained, StandIn };
+
 struct Analysis {
     double bpm = 0.0;
     double bpmLow = 0.0;
@@ -66,6 +70,7 @@ struct Analysis {
     std::vector<Beat> beats;
     std::vector<Connection> connections;
     std::string engine = kEngineUnanalysed;
+    BeatModelKind model = BeatModelKind::Trained;  // the one engine names
 };
 
 // The layouts are a file format: make the compiler prove them.

@@ -3,7 +3,7 @@
 #include <locale>
 #include <sstream>
 
-#include "analysis/model_identity.h"
+#include "analysis/analysis_model.h"
 
 // Six lines, one line feed each:
 //   {
@@ -98,8 +98,11 @@ std::string analysisReport(const Analysis& analysis)
 
     out << "{\n";
     ObjectWriter header{out};
-    // The trained model's family text unless the stand-in made the analysis.
-    header.key("engine") << '"' << modelTexts(modelKindOfEngineTag(analysis.engine)).reportEngine << '"';
+    // The family of the model that made the analysis, fresh or cached alike.
+    header.key("engine") << '"'
+                         << (analysis.model == BeatModelKind::StandIn ? "Stand-in tempo tracker / ONNX CPU"
+                                                                      : "Beat This! transformer / ONNX CPU")
+                         << '"';
     header.number("bpm", analysis.bpm);
     header.number("bpmLow", analysis.bpmLow);
     header.number("bpmHigh", analysis.bpmHigh);

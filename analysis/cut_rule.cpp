@@ -29,3 +29,11 @@ void validateCuts(uint64_t songFrames, double start, double end, double outro, d
     if (!ok)
         throw std::runtime_error(kInvalidCutsMessage);
 }
+
+int checkedRepetitions(double typed)
+{
+    // Written so that NaN fails too.
+    if (!(typed >= kFewestRepetitions && typed <= kMostRepetitions) || typed != std::floor(typed))
+        throw std::runtime_error(kRepetitionsMessage);
+    return static_cast<int>(typed);
+}

@@ -7,6 +7,7 @@
 
 inline constexpr const char* kInvalidCutsMessage =
     "Cortes invalidos: inicio < fin del loop <= inicio del final < duracion. Fundido: 5 a 250 ms.";
+inline constexpr const char* kRepetitionsMessage = "Elige de 1 a 100 repeticiones completas.";
 
 // The crossfade ("Puente") and the loop repetitions a cut may carry.
 inline constexpr double kShortestFadeSeconds = 0.005;
@@ -20,6 +21,10 @@ Loop cutRecord(double start, double end, double outro);
 // Throws kInvalidCutsMessage unless A > fade, B > A + fade, B <= O and
 // O < duration - 2 fade, with a fade of 5 to 250 ms and every value finite.
 void validateCuts(uint64_t songFrames, double start, double end, double outro, double fadeSeconds);
+
+// The loop repetitions of a typed number: a whole count from
+// kFewestRepetitions to kMostRepetitions. Throws kRepetitionsMessage.
+int checkedRepetitions(double typed);
 
 // What an export or a session takes: the cuts, the crossfade and the loop
 // repetitions, already read as numbers.

@@ -4,31 +4,8 @@
 #include <fstream>
 #include <string_view>
 
-#include "analysis/analysis_model.h"
 
 namespace {
-
-const ModelTexts kTrainedTexts = {
-    kEngineNeural,
-    kEngineCache,
-    "Beat This! transformer / ONNX CPU",
-    "Beat This transformer / ONNX CPU",
-    "Preparando espectrograma para el modelo entrenado",
-    "Cargando Beat This! \xC2\xB7 CPU local",
-    "Modelo entrenado incluido",
-    "Beat This!  /  CPU local",
-};
-
-const ModelTexts kStandInTexts = {
-    kEngineStandIn,
-    kEngineStandInCache,
-    "Stand-in tempo tracker / ONNX CPU",
-    "Stand-in tempo tracker / ONNX CPU",
-    "Preparando espectrograma para el rastreador de reserva",
-    "Cargando rastreador de reserva \xC2\xB7 CPU local",
-    "Rastreador de reserva incluido",
-    "Rastreador de reserva  /  CPU local",
-};
 
 // How far into the file the metadata is looked for: the stand-in writes it
 // in its first hundred bytes; a trained export keeps it after its weights.
@@ -104,19 +81,19 @@ bool isStandInEntry(std::string_view entry)
 
 } // namespace
 
-const ModelTexts& modelTexts(BeatModelKind kind)
+const char* engineTag(BeatModelKind kind)
 {
-    return kind == BeatModelKind::StandIn ? kStandInTexts : kTrainedTexts;
+    return kind == BeatModelKind::StandIn ? kEngineStandIn : kEngineNeural;
+}
+
+const char* cachedEngineTag(BeatModelKind kind)
+{
+    return kind == BeatModelKind::StandIn ? kEngineStandInCache : kEngineCache;
 }
 
 BeatModelKind modelKindOfIdentity(const std::string& identity)
 {
     return identity == kStandInIdentity ? BeatModelKind::StandIn : BeatModelKind::Trained;
-}
-
-BeatModelKind modelKindOfEngineTag(const std::string& tag)
-{
-    return tag == kEngineStandIn || tag == kEngineStandInCache ? BeatModelKind::StandIn : BeatModelKind::Trained;
 }
 
 BeatModelKind installedModelKind(const std::filesystem::path& modelFile)

@@ -57,6 +57,11 @@ void createSession(NeuralEngine& engine, const std::filesystem::path& installFol
 
 } // namespace
 
+std::string runtimeLibraryName()
+{
+    return platform::sharedLibraryName("onnxruntime", 1);
+}
+
 void loadEngine(NeuralEngine& engine, const std::filesystem::path& installFolder)
 {
     engine = NeuralEngine{};
@@ -64,7 +69,7 @@ void loadEngine(NeuralEngine& engine, const std::filesystem::path& installFolder
     // telemetry client that writes trace files into the temporary folder and
     // a device id under the user's home, and keeps an uploader ready.
     platform::setEnvironmentVariable("ORT_DISABLE_TELEMETRY", "1");
-    engine.library = platform::loadLibrary(installFolder / platform::runtimeLibraryName());
+    engine.library = platform::loadLibrary(installFolder / runtimeLibraryName());
     if (!engine.library)
         throw std::runtime_error(kRuntimeMissing);
     const auto getApiBase = reinterpret_cast<GetApiBaseFn>(platform::findSymbol(engine.library, "OrtGetApiBase"));

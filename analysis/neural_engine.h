@@ -2,6 +2,7 @@
 // installation folder for one analysis and unloaded after it.
 #pragma once
 #include <filesystem>
+#include <string>
 
 #include "analysis/model_identity.h"
 
@@ -14,6 +15,8 @@ struct OrtStatus;
 
 // The beat model beside the program; the trained one drops in under this name.
 inline constexpr const char* kModelFileName = "beat_this.onnx";
+// The runtime library's file name beside the program.
+std::string runtimeLibraryName();
 
 struct NeuralEngine {
     const OrtApi* api = nullptr;

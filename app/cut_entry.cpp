@@ -5,7 +5,6 @@
 
 #include "app/number_field.h"
 #include "base/number_format.h"
-#include "session/session_file.h"
 
 TypedNumber readTyped(std::u16string_view text)
 {
@@ -49,13 +48,6 @@ Loop enteredCuts(const CutEntry& entry)
 double enteredFadeSeconds(const CutEntry& entry)
 {
     return valueOf(entry, CutField::Crossfade) / 1000.0;
-}
-
-int checkedRepetitions(double repetitions)
-{
-    if (repetitions != std::floor(repetitions) || repetitions < kFewestRepetitions || repetitions > kMostRepetitions)
-        throw std::runtime_error(kSessionRepetitionsMessage);
-    return static_cast<int>(repetitions);
 }
 
 CutSettings checkedSettings(const CutEntry& entry, uint64_t songFrames)

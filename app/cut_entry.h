@@ -36,8 +36,6 @@ double enteredFadeSeconds(const CutEntry& entry);
 // Everything an export or session takes, checked against a song of songFrames
 // frames, in the order the user meets the messages: numbers, cuts, repetitions.
 CutSettings checkedSettings(const CutEntry& entry, uint64_t songFrames);
-// Throws "Elige de 1 a 100 repeticiones completas." unless a whole 1 ... 100.
-int checkedRepetitions(double repetitions);
 
 // Where the timeline draws A, B and O: a field that does not read puts only
 // its own marker at 0 s.

@@ -1,6 +1,5 @@
 #include "app/settings.h"
 
-#include <fstream>
 #include <stdexcept>
 
 #include "base/utf.h"
@@ -12,14 +11,14 @@ namespace {
 constexpr std::u16string_view kSection = u"Preferences";
 constexpr std::u16string_view kOutputKey = u"Output";
 
-std::u16string toUtf16(const std::filesystem::path& path) { return utf8ToUtf16(pathToUtf8(path)); }
-std::filesystem::path fromUtf16(const std::u16string& text) { return pathFromUtf8(utf16ToUtf8(text)); }
-
 } // namespace
 
 void loadSettings(Folders& folders)
 {
-    folders.workFolder = platform::createUniqueWorkFolder();
+    const auto workFolder = platform::createUniqueTemporaryFolder("TMV");
+    if (!workFolder)
+        throw std::runtime_error("No se puede crear espacio temporal.");
+    folders.workFolder = *workFolder;
 
     const auto appData = platform::localAppDataFolder();
     if (!appData)
@@ -31,11 +30,10 @@ void loadSettings(Folders& folders)
 
     const std::filesystem::path defaultOutput = platform::musicFolder().value_or(dataFolder) / "Tamrel Loops";
 
-    // The byte-order mark makes every later write store UTF-16 text.
     if (!std::filesystem::exists(settingsFile))
-        std::ofstream(settingsFile, std::ios::binary).write("\xFF\xFE", 2);
+        platform::startUtf16IniFile(settingsFile);
 
-    folders.outputFolder = fromUtf16(platform::readIniString(settingsFile, kSection, kOutputKey, toUtf16(defaultOutput)));
+    folders.outputFolder = pathFromUtf16(platform::readIniString(settingsFile, kSection, kOutputKey, pathToUtf16(defaultOutput)));
 }
 
 std::filesystem::path installFolder()
@@ -54,5 +52,5 @@ std::filesystem::path settingsFolder(const Folders& folders)
 void storeOutputFolder(Folders& folders, const std::filesystem::path& folder)
 {
     folders.outputFolder = folder;
-    platform::writeIniString(folders.settingsFile, kSection, kOutputKey, toUtf16(folder));
+    platform::writeIniString(folders.settingsFile, kSection, kOutputKey, pathToUtf16(folder));
 }

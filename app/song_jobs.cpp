@@ -1,14 +1,14 @@
 #include "app/song_jobs.h"
 
-#include "cache/song_loading.h"
 #include "render/export_package.h"
 
-Job loadJob(const std::filesystem::path& songPath, const Folders& folders, platform::WindowHandle window)
+Job loadJob(const std::filesystem::path& songPath, const Folders& folders, std::optional<InstalledModel>& model,
+            platform::WindowHandle window)
 {
     const SongLoadFolders where{installFolder(), folders.workFolder, settingsFolder(folders) / "analysis-v3"};
-    return {LoadOutcome{}, [songPath, where, window](Result& result) {
+    return {LoadOutcome{}, [songPath, where, &model, window](Result& result) {
                 auto& outcome = std::get<LoadOutcome>(result.work);
-                loadSong(songPath, where, checkCancel, progressPoster(window), outcome.audio, outcome.analysis);
+                loadSong(songPath, where, model, checkCancel, progressPoster(window), outcome.audio, outcome.analysis);
                 outcome.loaded = true;
             }};
 }

@@ -7,10 +7,13 @@
 #include "analysis/cut_rule.h"
 #include "app/jobs.h"
 #include "app/settings.h"
+#include "cache/song_loading.h"
 
 // Fills the LoadOutcome: audio, analysis, peak and, at its end, loaded.
-// Progress goes to the window the job posts to.
-Job loadJob(const std::filesystem::path& songPath, const Folders& folders, platform::WindowHandle window);
+// Progress goes to the window the job posts to. The installed model is
+// identified into `model` by the first load; it must outlive the job.
+Job loadJob(const std::filesystem::path& songPath, const Folders& folders, std::optional<InstalledModel>& model,
+            platform::WindowHandle window);
 
 // Exports with what was chosen when the command was given. The song audio
 // and analysis are read in place: the window replaces neither while busy.

@@ -23,6 +23,7 @@ constexpr uint64_t kOutputLimitBytes = (kLongestSongSeconds + 1) * kSongBytesPer
 constexpr uint64_t kMaxAnalysisBytes = (kLongestSongSeconds + 1) * uint64_t{kAnalysisSampleRate} * sizeof(float);
 constexpr uint64_t kWorkSpaceBytes = kOutputLimitBytes + kMaxAnalysisBytes;
 static_assert(kMinSongBytes == 7680000 && kOutputLimitBytes == 461184000 && kMaxAnalysisBytes == 105928200);
+constexpr uint64_t kTimeLimitMs = 300000;
 constexpr uint32_t kPollMs = 100;
 constexpr uint32_t kFinalWaitMs = 5000;
 
@@ -78,12 +79,12 @@ bool readFloats(const std::filesystem::path& file, std::vector<float>& samples)
 
 // Runs the decoder to its end, or stops it on cancellation, time-out or
 // runaway output. True when it was stopped.
-bool superviseDecoder(platform::ChildProcess& child, const std::filesystem::path& decoded, uint64_t timeLimitMs,
-                      StreamingRead& read)
+bool superviseDecoder(platform::ChildProcess& child, const std::filesystem::path& decoded,
+                      const std::function<uint64_t()>& clock, StreamingRead& read)
 {
-    const uint64_t start = platform::monotonicMilliseconds();
+    const uint64_t start = clock();
     const auto mustStop = [&] {
-        if (cancelFlag.load() || platform::monotonicMilliseconds() - start > timeLimitMs)
+        if (cancelFlag.load() || clock() - start > kTimeLimitMs)
             return true;
         std::error_code unreadable;
         const uintmax_t size = std::filesystem::file_size(decoded, unreadable);
@@ -115,12 +116,17 @@ std::vector<float> readAnalysisAudio(const std::filesystem::path& mono)
 
 } // namespace
 
+std::string decoderFileName()
+{
+    return platform::executableName("ffmpeg");
+}
+
 DecodedSong decodeSong(const std::filesystem::path& songPath, const DecoderRun& run)
 {
     checkCancel();
     const std::filesystem::path& install = run.installFolder;
     const std::filesystem::path& workFolder = run.workFolder;
-    const std::filesystem::path decoder = install / platform::decoderFileName();
+    const std::filesystem::path decoder = install / decoderFileName();
     if (!std::filesystem::exists(decoder))
         fail("Falta el motor ffmpeg.exe. Reinstala el paquete completo.");
     ensureFreeSpace(workFolder, kWorkSpaceBytes);
@@ -147,7 +153,7 @@ DecodedSong decodeSong(const std::filesystem::path& songPath, const DecoderRun& 
         fail("Windows no pudo iniciar el motor de audio incluido.");
 
     StreamingRead read;
-    const bool stopped = superviseDecoder(child, decoded, run.timeLimitMs, read);
+    const bool stopped = superviseDecoder(child, decoded, run.clock, read);
     const int exitCode = platform::finishChild(child, kFinalWaitMs);
     checkCancel();  // a cancelled run reports the cancellation, not a decoding failure
     if (exitCode != 0 || stopped)
@@ -155,7 +161,7 @@ DecodedSong decodeSong(const std::filesystem::path& songPath, const DecoderRun& 
 
     const uintmax_t size = std::filesystem::file_size(decoded);
     if (size % 8 != 0 || size < kMinSongBytes || size > kMaxSongBytes)
-        fail("Duracion admitida: de 20 segundos a 20 minutos.");
+        fail(kSongLengthMessage);
     readAvailable(read, decoded);
     if (read.failed || read.bytes != size)
         fail("No se pudo leer el audio temporal.");

@@ -4,14 +4,22 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <string>
 #include <vector>
 
-// Where one decoder run reads and writes, and how long it may take.
+#include "platform/child_process.h"
+
+// Where one decoder run reads and writes, and the clock its five minutes
+// are counted on (milliseconds, never going back).
 struct DecoderRun {
     std::filesystem::path installFolder;  // holds the decoder program
     std::filesystem::path workFolder;     // receives its outputs and its log
-    uint64_t timeLimitMs = 300000;        // only tests shorten it
+    std::function<uint64_t()> clock = platform::monotonicMilliseconds;
 };
+
+// The decoder program's file name in the installation folder.
+std::string decoderFileName();
 
 // The song's two audio forms from one decoder run.
 struct DecodedSong {

@@ -1,5 +1,9 @@
 #include "audio/decoder_run.h"
 
+#include <charconv>
+
+#include "base/audio_constants.h"
+
 namespace {
 
 using platform::NativeString;
@@ -10,10 +14,11 @@ using Char = std::filesystem::path::value_type;
 // pipes are allowed as protocols.
 constexpr const char* kInputOptions =
     "-hide_banner -loglevel error -nostdin -threads 1 -filter_threads 1 -protocol_whitelist file,pipe -i";
-constexpr const char* kOutputOptions =
-    "-map 0:a:0 -vn -sn -dn -t 1200.02 -ac 2 -ar 48000 -f f32le -c:a pcm_f32le pipe:1 "
-    "-map 0:a:0 -vn -sn -dn -t 1200.02 -ac 1 -ar 22050 -af aresample=filter_size=64:phase_shift=10 "
-    "-f f32le -c:a pcm_f32le -y";
+// Each output is cut at the read limit (after "-t").
+constexpr const char* kOutputSelect = "-map 0:a:0 -vn -sn -dn -t";
+constexpr const char* kStereoOutput = "-ac 2 -ar 48000 -f f32le -c:a pcm_f32le pipe:1";
+constexpr const char* kMonoOutput =
+    "-ac 1 -ar 22050 -af aresample=filter_size=64:phase_shift=10 -f f32le -c:a pcm_f32le -y";
 
 void appendWords(std::vector<NativeString>& arguments, const char* words)
 {
@@ -31,15 +36,42 @@ void appendWords(std::vector<NativeString>& arguments, const char* words)
     }
 }
 
+// 20 ms beyond the longest song: a song just too long still decodes past
+// the limit, and is refused for its length rather than cut short.
+NativeString readLimit()
+{
+    char text[32];
+    const auto written = std::to_chars(text, text + sizeof text, kLongestSongSeconds + 0.02,
+                                       std::chars_format::fixed, 2);
+    return NativeString(text, written.ptr);
+}
+
 } // namespace
+
+// The decoder reads "name:rest" as the protocol "name". A path that starts
+// with a Windows drive or share is never taken for one; any other is marked
+// as a file ("pipe:1.mp3" is a file name on POSIX).
+NativeString decoderFileArgument(const std::filesystem::path& path)
+{
+    const NativeString& text = path.native();
+    const bool share = std::filesystem::path::preferred_separator == Char('\\') && text.size() > 2 &&
+                       text[0] == Char('\\') && text[1] == Char('\\');
+    if (path.has_root_name() || share)
+        return path.native();
+    return std::filesystem::path("file:").native() + path.native();
+}
 
 std::vector<NativeString> decoderArguments(const std::filesystem::path& decoder, const std::filesystem::path& song,
                                            const std::filesystem::path& mono)
 {
     std::vector<NativeString> arguments{decoder.native()};
     appendWords(arguments, kInputOptions);
-    arguments.push_back(platform::decoderFileArgument(song));
-    appendWords(arguments, kOutputOptions);
-    arguments.push_back(platform::decoderFileArgument(mono));
+    arguments.push_back(decoderFileArgument(song));
+    for (const char* output : {kStereoOutput, kMonoOutput}) {
+        appendWords(arguments, kOutputSelect);
+        arguments.push_back(readLimit());
+        appendWords(arguments, output);
+    }
+    arguments.push_back(decoderFileArgument(mono));
     return arguments;
 }

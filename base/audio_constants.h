@@ -1,4 +1,4 @@
-// The program's two audio forms and the song length it accepts.
+// The program's two audio forms and the song lengths it accepts.
 #pragma once
 #include <cstdint>
 
@@ -13,5 +13,8 @@ inline constexpr uint32_t kSpectrogramHop = 441;
 inline constexpr uint32_t kSpectrogramFrameRate = kAnalysisSampleRate / kSpectrogramHop;
 static_assert(kSpectrogramFrameRate * kSpectrogramHop == kAnalysisSampleRate);
 
+// The song lengths the program accepts, and what it tells the user about
+// any other length.
 inline constexpr uint32_t kShortestSongSeconds = 20;
 inline constexpr uint32_t kLongestSongSeconds = 1200;
+inline constexpr const char* kSongLengthMessage = "Duracion admitida: de 20 segundos a 20 minutos.";

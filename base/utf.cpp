@@ -13,6 +13,16 @@ std::filesystem::path pathFromUtf8(std::string_view utf8)
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+std::u16string pathToUtf16(const std::filesystem::path& path)
+{
+    return utf8ToUtf16(pathToUtf8(path));
+}
+
+std::filesystem::path pathFromUtf16(std::u16string_view utf16)
+{
+    return pathFromUtf8(utf16ToUtf8(utf16));
+}
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;

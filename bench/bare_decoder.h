@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "audio/decoder.h"
 #include "audio/decoder_run.h"
 #include "platform/child_process.h"
 
@@ -11,7 +12,7 @@
 inline double bareDecoderSeconds(const std::filesystem::path& install, const std::filesystem::path& song,
                                  const std::filesystem::path& scratch)
 {
-    const std::filesystem::path decoder = install / platform::decoderFileName();
+    const std::filesystem::path decoder = install / decoderFileName();
     platform::ChildLaunch launch;
     launch.program = decoder;
     launch.arguments = decoderArguments(decoder, std::filesystem::absolute(song), scratch / "mono.f32");

@@ -58,7 +58,7 @@ void writeWav(const std::filesystem::path& path, uint64_t frames, uint16_t chann
 
 bool encode(const std::filesystem::path& source, const std::filesystem::path& target, const std::filesystem::path& work)
 {
-    const auto decoder = installFolder() / platform::decoderFileName();
+    const auto decoder = installFolder() / decoderFileName();
     platform::ChildLaunch launch;
     launch.program = decoder;
     for (const std::filesystem::path& arg : {decoder, std::filesystem::path("-loglevel"), std::filesystem::path("error"),

@@ -61,7 +61,9 @@ int main(int argc, char** argv)
     const ProgressFn progress = [](int32_t, const std::string&) {};
     std::vector<float> audio;
     Analysis analysis;
-    const auto load = [&] { loadSong(song, where, tick, progress, audio, analysis); };
+    // Held for the whole run, as the program holds it: the first load identifies the model.
+    std::optional<InstalledModel> model;
+    const auto load = [&] { loadSong(song, where, model, tick, progress, audio, analysis); };
 
     const double bare = median3([&] { return bareDecoderSeconds(where.installFolder, song, root / "work"); });
     const double fingerprint = median3([&] { return secondsOf([&] { songFingerprint(song, tick); }); });

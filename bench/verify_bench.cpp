@@ -17,7 +17,7 @@
 #include "base/utf.h"
 #include "audio/decoder.h"
 #include "bench/bare_decoder.h"
-#include "platform/process_memory.h"
+#include "bench/process_memory.h"
 #include "render/export_package.h"
 #include "tools/demo_song/song_synth.h"
 
@@ -86,13 +86,13 @@ int run(int argc, char** argv, Folders& folders)
     const std::vector<float> audio = std::move(decoded.audio);
     const std::vector<float> mono = std::move(decoded.analysisAudio);
     const double decode = secondsSince(start);
-    const uint64_t afterDecode = platform::peakResidentBytes();
+    const uint64_t afterDecode = bench::peakResidentBytes();
 
     StageClock stages;
     const ProgressFn progress = [&](int32_t percent, const std::string&) { stages.mark(percent); };
     const Analysis analysis = analyseSong(audio, mono, installFolder(), checkCancel, progress);
     stages.mark(1000);  // returned
-    const uint64_t afterAnalysis = platform::peakResidentBytes();
+    const uint64_t afterAnalysis = bench::peakResidentBytes();
 
     double exportSeconds = -1;
     uint64_t packageBytes = 0;
@@ -105,7 +105,7 @@ int run(int argc, char** argv, Folders& folders)
             packageBytes += entry.file_size();
         fs::remove_all(package);
     }
-    const uint64_t peak = platform::peakResidentBytes();
+    const uint64_t peak = bench::peakResidentBytes();
 
     std::printf("duration %.1f s, %zu beats, %zu connections, %zu loops, %.2f BPM\n",
                 static_cast<double>(audio.size()) / 2.0 / 48000.0, analysis.beats.size(),

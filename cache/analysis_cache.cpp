@@ -40,6 +40,7 @@
 #include "base/fault_injection.h"
 #include "platform/file_system.h"
 #include "analysis/cut_rule.h"
+#include "analysis/loop_selection.h"
 #include "base/audio_constants.h"
 
 namespace {
@@ -49,7 +50,6 @@ constexpr uint32_t kVersion = 3;
 constexpr size_t kHeaderBytes = 80;
 constexpr uint32_t kMaxBeats = 6000;
 constexpr uint32_t kMaxConnections = 30000;
-constexpr uint32_t kMaxLoops = 16;
 constexpr int32_t kMinMeter = 2;
 constexpr int32_t kMaxMeter = 7;
 // Far above the largest valid file (2 074 128 bytes), so a read is one bounded allocation.

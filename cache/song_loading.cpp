@@ -31,12 +31,24 @@ std::filesystem::path cacheFileOf(const std::filesystem::path& cacheFolder, cons
     return cacheFolder / pathFromUtf8(model) / pathFromUtf8(fingerprint + ".bin");
 }
 
-void loadSong(const std::filesystem::path& songPath, const SongLoadFolders& folders, const TickFn& tick,
-              const ProgressFn& progress, std::vector<float>& audio, Analysis& analysis)
+std::optional<InstalledModel> identifyInstalledModel(const std::filesystem::path& installFolder, const TickFn& tick)
+{
+    InstalledModel identified{modelIdentity(installFolder, tick), installedModelKind(installFolder / kModelFileName)};
+    if (identified.identity.empty())
+        return std::nullopt;
+    return identified;
+}
+
+void loadSong(const std::filesystem::path& songPath, const SongLoadFolders& folders,
+              std::optional<InstalledModel>& installed, const TickFn& tick, const ProgressFn& progress,
+              std::vector<float>& audio, Analysis& analysis)
 {
     progress(1, "Identificando la cancion");
     const std::string fingerprint = songFingerprint(songPath, tick);
-    const std::string model = modelIdentity(folders.installFolder, tick);
+    // An unreadable model is looked at again next time.
+    if (!installed)
+        installed = identifyInstalledModel(folders.installFolder, tick);
+    const std::string model = installed ? installed->identity : std::string();
     // The song is decoded even when its analysis is cached: that also holds
     // it to the duration limits, and the cache entry to its decoded length.
     DecodedSong decoded = decodeSong(songPath, {folders.installFolder, folders.workFolder});
@@ -47,7 +59,8 @@ void loadSong(const std::filesystem::path& songPath, const SongLoadFolders& fold
                                                           : cacheFileOf(folders.cacheFolder, model, fingerprint);
     if (!cacheFile.empty() && readCachedAnalysis(cacheFile, audio, analysis)) {
         // The entry was made by the installed model, which the tag names.
-        analysis.engine = modelTexts(installedModelKind(folders.installFolder / kModelFileName)).cacheTag;
+        analysis.model = installed->kind;
+        analysis.engine = cachedEngineTag(analysis.model);
         progress(100, "Analisis neuronal recuperado de esta cancion");
         return;
     }

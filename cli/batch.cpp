@@ -38,7 +38,8 @@ std::string processSong(const BatchPlan& plan, const std::filesystem::path& song
     };
     std::vector<float> audio;
     Analysis analysis;
-    loadSong(songPath, where, checkCancel, progress, audio, analysis);
+    std::optional<InstalledModel> model = plan.model;
+    loadSong(songPath, where, model, checkCancel, progress, audio, analysis);
     if (plan.command == CliCommand::Analyse)
         return songReportLine(songPath, audio.size() / 2, analysis) + "\n";
 

@@ -3,6 +3,7 @@
 // exported. A failed song does not stop the others; a cancellation stops
 // them all at their next cancellation point.
 #pragma once
+#include <optional>
 #include <cstdint>
 #include <filesystem>
 #include <vector>
@@ -20,6 +21,8 @@ unsigned defaultJobCount(unsigned cores, uint64_t availableMemory);
 
 struct BatchPlan {
     CliCommand command = CliCommand::Analyse;
+    // Identified once for the whole batch: the model does not change while it runs.
+    std::optional<InstalledModel> model;
     ExportChoice choice;
     std::filesystem::path outputFolder;  // packages (export)
     SongLoadFolders folders;             // each song works in a subfolder of its work folder

@@ -50,6 +50,7 @@ int runRequest(const CliRequest& request, const Console& console, const Folders&
     plan.outputFolder = request.outputFolder.empty() ? folders.outputFolder : pathFromUtf8(request.outputFolder);
     // The same cache as the window's, so a song analysed in one is ready in the other.
     plan.folders = {installFolder(), folders.workFolder, settingsFolder(folders) / "analysis-v3"};
+    plan.model = identifyInstalledModel(installFolder(), [] {});
     plan.jobs = request.jobs > 0 ? static_cast<unsigned>(request.jobs)
                                  : defaultJobCount(console.cores, console.availableMemory);
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -48,11 +49,7 @@ int finishChild(ChildProcess& child, uint32_t timeoutMs);
 // Milliseconds of a clock that never goes back.
 uint64_t monotonicMilliseconds();
 
-// File name of the decoder program in the installation folder.
-const char* decoderFileName();
-
-// A file path as the decoder must be given it so that it is never taken for
-// one of the decoder's protocols ("pipe:1.mp3" is a file name on POSIX).
-NativeString decoderFileArgument(const std::filesystem::path& path);
+// The file name of the program called `name` ("tool": "tool.exe" on Windows).
+std::string executableName(std::string_view name);
 
 } // namespace platform

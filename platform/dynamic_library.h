@@ -1,6 +1,8 @@
 // Loading a shared library by absolute path, never along a search path.
 #pragma once
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -8,9 +10,8 @@ namespace platform {
 void* loadLibrary(const std::filesystem::path& path);
 void* findSymbol(void* library, const char* name);
 void freeLibrary(void* library);
-// Whether the library at this path is currently mapped into the process.
-bool isLibraryLoaded(const std::filesystem::path& path);
-// File name of the ONNX Runtime library in the installation folder.
-const char* runtimeLibraryName();
+// The file name of the shared library called `name` with this major version
+// ("lib": "lib.dll" on Windows, "liblib.so.1" on POSIX).
+std::string sharedLibraryName(std::string_view name, int majorVersion);
 
 } // namespace platform

@@ -4,10 +4,19 @@
 // compare without regard to ASCII case.
 #pragma once
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 
 namespace platform {
+
+// Creates the file, or empties an existing one, leaving only the byte-order
+// mark, which makes every later write store UTF-16 text. A file that cannot
+// be created is not reported here: the first write fails instead.
+inline void startUtf16IniFile(const std::filesystem::path& file)
+{
+    std::ofstream(file, std::ios::binary | std::ios::trunc).write("\xFF\xFE", 2);
+}
 
 // Longest value handed back, in UTF-16 units (a 32768-unit buffer with its terminator).
 inline constexpr size_t kIniValueLimit = 32767;

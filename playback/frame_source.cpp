@@ -156,7 +156,7 @@ float engineGain(const std::vector<float>& pcm)
     for (; i < n; ++i)
         peak[0] = std::max(peak[0], std::fabs(s[i]));
     const float p = std::max(std::max(peak[0], peak[1]), std::max(peak[2], peak[3]));
-    return p < 1e-9f ? 1.0f : std::min(0.98f / p, 1.0f);
+    return headroomGain(p);
 }
 
 PlaybackCursor startCursor(PlaybackMode mode, const Loop& cuts, double fadeSeconds, double startSeconds,

@@ -19,8 +19,6 @@
 
 namespace {
 
-// Largest data chunk a WAV size field can describe, with room for the header.
-constexpr uint64_t kWavDataLimit = 4294967280u;
 // Preview and text files, on top of the masters.
 constexpr uint64_t kSmallFilesReserve = 20971520;
 constexpr uint64_t kBytesPerFrame16 = 4;
@@ -79,7 +77,7 @@ std::filesystem::path exportPackage(const std::vector<float>& songAudio, const A
     const unsigned count = repetitions < 0 ? 0u : static_cast<unsigned>(repetitions);
     const std::vector<Segment> montage = montageSegments(plan, count);
     const uint64_t montageFrames = frameCount(montage);
-    if (kBytesPerFrame24 * montageFrames > kWavDataLimit)
+    if (kBytesPerFrame24 * montageFrames > kWavMaxDataBytes)
         throw std::runtime_error("El montaje supera 4 GB. Reduce las repeticiones.");
 
     const uint64_t sectionFrames = static_cast<uint64_t>(plan.endSample + songFrames(plan) - plan.outroSample);
@@ -93,7 +91,7 @@ std::filesystem::path exportPackage(const std::vector<float>& songAudio, const A
         createPackageFolder(outputFolder, packageFolderName(songPath, platform::localTimeNow()));
     try {
         writePackageFiles(folder, plan, analysis, montage,
-                          cutSettingsJson(songPath, cuts, plan, fadeSeconds, repetitions, montageFrames, analysis.engine,
+                          cutSettingsJson(songPath, cuts, plan, fadeSeconds, repetitions, montageFrames, analysis.model,
                                           targetKeys),
                           tick);
     } catch (...) {

@@ -30,7 +30,7 @@ std::u16string cutStem(std::u16string stem)
 
 std::filesystem::path packageFolderName(const std::filesystem::path& songPath, const platform::LocalTime& time)
 {
-    const std::u16string stem = cutStem(utf8ToUtf16(pathToUtf8(songPath.stem())));
+    const std::u16string stem = cutStem(pathToUtf16(songPath.stem()));
     char stamp[40];
     std::snprintf(stamp, sizeof stamp, "-%04u%02u%02u-%02u%02u%02u", time.year, time.month, time.day, time.hour,
                   time.minute, time.second);

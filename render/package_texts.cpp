@@ -3,7 +3,6 @@
 #include <locale>
 #include <sstream>
 
-#include "analysis/model_identity.h"
 #include "base/utf.h"
 
 namespace {
@@ -31,12 +30,13 @@ std::string escapeFileName(std::string_view utf8)
 }
 
 std::string cutSettingsJson(const std::filesystem::path& songPath, const Loop& cuts, const RenderPlan& plan,
-                            double fadeSeconds, int repetitions, uint64_t montageFrames,
-                            const std::string& analysisEngine, const std::optional<TargetKeys>& target)
+                            double fadeSeconds, int repetitions, uint64_t montageFrames, BeatModelKind model,
+                            const std::optional<TargetKeys>& target)
 {
     // The file names the engine family only: a fresh and a cached analysis
     // of one model read the same.
-    const char* engineFamily = modelTexts(modelKindOfEngineTag(analysisEngine)).cutsEngine;
+    const char* engineFamily =
+        model == BeatModelKind::StandIn ? "Stand-in tempo tracker / ONNX CPU" : "Beat This transformer / ONNX CPU";
     // %.12g in the classic locale: 60 ms is "60", a unity gain "1", whatever
     // the regional settings say about decimal separators.
     std::ostringstream out;

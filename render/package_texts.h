@@ -16,7 +16,7 @@ std::string escapeFileName(std::string_view utf8);
 
 // The 19-line "cortes.json". Seconds come from the cut record as stored,
 // frames from the prepared plan; the engine line names the family of the
-// model whose analysis engine tag is given.
+// model that made the analysis.
 // With a target duration the file gains two keys after "audition":
 // "targetSec" and "fadeOutMs" (0 unless the montage ends exactly at it).
 struct TargetKeys {
@@ -24,7 +24,7 @@ struct TargetKeys {
     double fadeOutMs = 0;
 };
 std::string cutSettingsJson(const std::filesystem::path& songPath, const Loop& cuts, const RenderPlan& plan,
-                            double fadeSeconds, int repetitions, uint64_t montageFrames,
-                            const std::string& analysisEngine, const std::optional<TargetKeys>& target = std::nullopt);
+                            double fadeSeconds, int repetitions, uint64_t montageFrames, BeatModelKind model,
+                            const std::optional<TargetKeys>& target = std::nullopt);
 
 std::string readMeText();

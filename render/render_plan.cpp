@@ -99,6 +99,11 @@ double fadeOutWeight(int64_t frame, int64_t length)
     return 0.5 + 0.5 * std::cos(kPi * static_cast<double>(frame) / static_cast<double>(length - 1));
 }
 
+float headroomGain(float peak)
+{
+    return peak < 1e-9f ? 1.0f : std::min(0.98f / peak, 1.0f);
+}
+
 float prepareRender(RenderPlan& plan, const std::vector<float>& pcm, const Loop& cuts, double fadeSeconds)
 {
     validateCuts(pcm.size() / 2, cuts.start, cuts.end, cuts.outro, fadeSeconds);
@@ -121,8 +126,7 @@ float prepareRender(RenderPlan& plan, const std::vector<float>& pcm, const Loop&
     filled.endSample = secondsToFrames(cuts.end);
     filled.outroSample = secondsToFrames(cuts.outro);
     filled.fadeSamples = secondsToFrames(fadeSeconds);
-    // Only ever turned down, so the loudest sample lands at 0.98.
-    filled.gain = peak < 1e-9f ? 1.0f : std::min(0.98f / peak, 1.0f);
+    filled.gain = headroomGain(peak);
     plan = filled;
     return plan.gain;
 }

@@ -32,6 +32,9 @@ struct RenderPlan {
 // Seconds to 48 kHz frames, to nearest, halves away from zero.
 int64_t secondsToFrames(double seconds);
 
+// The gain of a song whose loudest sample has this magnitude: only ever
+// turned down, so that the loudest sample lands at 0.98; silence keeps 1.
+float headroomGain(float peak);
 // Validates, converts to frames, scans the song for its peak; returns the gain.
 float prepareRender(RenderPlan& plan, const std::vector<float>& pcm, const Loop& cuts, double fadeSeconds);
 int64_t songFrames(const RenderPlan& plan);

@@ -20,7 +20,6 @@ namespace {
 
 constexpr uint32_t kFramesPerSecond = kSongFrameRate;
 constexpr int64_t kHeaderBytes = 44;
-constexpr uint64_t kMaxDataBytes = 0xFFFFFFF0u;
 // Ticks and flushes fall on section frames that are multiples of this.
 constexpr int64_t kTickFrames = 4096;
 constexpr size_t kBufferBytes = 32768;
@@ -68,7 +67,7 @@ int64_t checkedFrameCount(const RenderPlan& plan, const std::vector<Segment>& se
             segment.count > length - segment.offset)
             throw std::runtime_error(kInvalidSegment);
     }
-    const int64_t maxFrames = static_cast<int64_t>(kMaxDataBytes) / bytesPerFrame;
+    const int64_t maxFrames = static_cast<int64_t>(kWavMaxDataBytes) / bytesPerFrame;
     int64_t frames = 0;
     for (const Segment& segment : segments) {
         frames += segment.count;  // each count is at most a song long: no overflow before the check

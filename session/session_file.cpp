@@ -1,7 +1,6 @@
 #include "session/session_file.h"
 
 #include <cmath>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 
@@ -11,9 +10,6 @@
 #include "base/number_format.h"
 
 namespace {
-
-std::u16string toUtf16(const std::filesystem::path& path) { return utf8ToUtf16(pathToUtf8(path)); }
-std::filesystem::path fromUtf16(std::u16string_view text) { return pathFromUtf8(utf16ToUtf8(text)); }
 
 std::u16string fixed(double value, int decimals) { return utf8ToUtf16(fixedPoint(value, decimals)); }
 
@@ -60,7 +56,7 @@ void saveSession(const std::filesystem::path& file, const CutSettings& settings,
     // Only a count the session can be opened with again is stored, and an
     // existing file stays as it was when the count is refused.
     if (settings.repetitions < kFewestRepetitions || settings.repetitions > kMostRepetitions)
-        throw std::runtime_error(kSessionRepetitionsMessage);
+        throw std::runtime_error(kRepetitionsMessage);
     if (target.seconds && (!(*target.seconds > 0) || !std::isfinite(*target.seconds)))
         throw std::runtime_error(kSessionOutOfRangeMessage);
 
@@ -69,11 +65,9 @@ void saveSession(const std::filesystem::path& file, const CutSettings& settings,
     if (std::filesystem::equivalent(file, songPath, unknown))
         throw std::runtime_error(kSessionWriteFailedMessage);
 
-    // The byte-order mark makes the profile writer store UTF-16 text. A file
-    // that cannot be created fails the first key write instead.
-    std::ofstream(file, std::ios::binary | std::ios::trunc).write("\xFF\xFE", 2);
-    writeKey(file, u"Source", toUtf16(songPath));
-    writeKey(file, u"Output", toUtf16(outputFolder));
+    platform::startUtf16IniFile(file);
+    writeKey(file, u"Source", pathToUtf16(songPath));
+    writeKey(file, u"Output", pathToUtf16(outputFolder));
     writeKey(file, u"Start", fixed(cuts.start, 9));
     writeKey(file, u"End", fixed(cuts.end, 9));
     writeKey(file, u"Outro", fixed(cuts.outro, 9));
@@ -93,7 +87,7 @@ OpenedSession openSession(const std::filesystem::path& file, const std::filesyst
     const std::u16string source = readIniValue(file, u"Source");
     if (source.empty())
         throw std::runtime_error(kSessionSongMovedMessage);
-    session.song = fromUtf16(source);
+    session.song = pathFromUtf16(source);
     if (!std::filesystem::is_regular_file(session.song))
         throw std::runtime_error(kSessionSongMovedMessage);
 
@@ -110,6 +104,6 @@ OpenedSession openSession(const std::filesystem::path& file, const std::filesyst
     readTargetKeys(file, session);
 
     const std::u16string output = readIniValue(file, u"Output");
-    session.outputFolder = output.empty() ? currentOutputFolder : fromUtf16(output);
+    session.outputFolder = output.empty() ? currentOutputFolder : pathFromUtf16(output);
     return session;
 }

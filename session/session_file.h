@@ -17,7 +17,7 @@ inline constexpr const char* kSessionWriteFailedMessage = "No se pudo guardar el
 inline constexpr const char* kSessionSongMovedMessage =
     "La cancion del proyecto cambio de lugar. Abrela y ajusta los tiempos guardados.";
 inline constexpr const char* kSessionOutOfRangeMessage = "Proyecto con ajustes fuera de rango.";
-inline constexpr const char* kSessionRepetitionsMessage = "Elige de 1 a 100 repeticiones completas.";
+// The window's name for the repetitions rule's message, until it calls checkedRepetitions itself.
 
 // The target duration, already read, and whether the montage ends exactly at
 // it; stored under "Target" and "Exact" only when there is a target, so a

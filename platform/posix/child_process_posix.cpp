@@ -136,15 +136,9 @@ uint64_t monotonicMilliseconds()
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
 }
 
-const char* decoderFileName()
+std::string executableName(std::string_view name)
 {
-    return "ffmpeg";
-}
-
-// The decoder reads "name:rest" as protocol "name" unless told it is a file.
-NativeString decoderFileArgument(const std::filesystem::path& path)
-{
-    return "file:" + path.native();
+    return std::string(name);
 }
 
 } // namespace platform

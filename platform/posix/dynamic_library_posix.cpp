@@ -32,18 +32,9 @@ void freeLibrary(void* library)
         dlclose(library);
 }
 
-bool isLibraryLoaded(const std::filesystem::path& path)
+std::string sharedLibraryName(std::string_view name, int majorVersion)
 {
-    void* handle = dlopen(absolutePath(path).c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (!handle)
-        return false;
-    dlclose(handle);  // drops the reference RTLD_NOLOAD just took
-    return true;
-}
-
-const char* runtimeLibraryName()
-{
-    return "libonnxruntime.so.1";
+    return "lib" + std::string(name) + ".so." + std::to_string(majorVersion);
 }
 
 } // namespace platform

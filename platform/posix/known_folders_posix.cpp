@@ -86,22 +86,22 @@ std::optional<std::filesystem::path> musicFolder()
     return music;
 }
 
-std::filesystem::path createUniqueWorkFolder()
+std::optional<std::filesystem::path> createUniqueTemporaryFolder(std::string_view prefix)
 {
     const std::filesystem::path temp = absoluteFromEnvironment("TMPDIR").value_or("/tmp");
     std::random_device entropy;
     std::mt19937 generator(entropy() ^ static_cast<unsigned>(getpid()));
     // mkdir both reserves the name and creates the folder, so two runs can never share one.
     for (int attempt = 0; attempt < 64; ++attempt) {
-        char name[32];
-        std::snprintf(name, sizeof name, "TMV%X.tmp", static_cast<unsigned>(generator()));
-        const std::filesystem::path folder = temp / name;
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%X.tmp", static_cast<unsigned>(generator()));
+        const std::filesystem::path folder = temp / (std::string(prefix) + hex);
         if (::mkdir(folder.c_str(), 0700) == 0)
             return folder;
         if (errno != EEXIST)
             break;
     }
-    throw std::runtime_error("No se puede crear espacio temporal.");
+    return std::nullopt;
 }
 
 std::optional<std::filesystem::path> executablePath()

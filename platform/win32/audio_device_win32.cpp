@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "base/audio_constants.h"
+#include "platform/win32/wave_position.h"
 
 namespace platform {
 
@@ -17,8 +18,9 @@ struct WaveOut {
     HWAVEOUT device = nullptr;
     WAVEHDR headers[kAudioSlots] = {};
     bool prepared[kAudioSlots] = {};
-    // The device counts samples in 32 bits; widened here so a stream that
-    // plays for more than a day still maps onto the right buffers.
+    // The device counts in 32 bits; widened here so a stream that plays for
+    // hours still maps onto the right buffers.
+    WavePosition position;
     uint64_t played = 0;
 };
 
@@ -76,23 +78,17 @@ uint64_t framesPlayed(WaveOut& w)
     if (waveOutGetPosition(w.device, &time, sizeof time) != MMSYSERR_NOERROR)
         return w.played;
     // The device may answer in another unit than the one asked for.
-    uint64_t frames;
     switch (time.wType) {
     case TIME_SAMPLES:
-        frames = time.u.sample;
+        w.played = framesAtReading(w.position, PositionUnit::Samples, time.u.sample, kSongFrameRate, 4);
         break;
     case TIME_BYTES:
-        frames = time.u.cb / 4;
+        w.played = framesAtReading(w.position, PositionUnit::Bytes, time.u.cb, kSongFrameRate, 4);
         break;
     default:
-        frames = static_cast<uint64_t>(time.u.ms) * kSongFrameRate / 1000;
+        w.played = framesAtReading(w.position, PositionUnit::Milliseconds, time.u.ms, kSongFrameRate, 4);
         break;
     }
-    const uint64_t low = w.played & 0xFFFFFFFFu;
-    uint64_t high = w.played & ~uint64_t{0xFFFFFFFFu};
-    if (frames < low && low - frames > 0x80000000u)
-        high += uint64_t{1} << 32;
-    w.played = high | (frames & 0xFFFFFFFFu);
     return w.played;
 }
 

@@ -115,16 +115,9 @@ uint64_t monotonicMilliseconds()
     return GetTickCount64();
 }
 
-const char* decoderFileName()
+std::string executableName(std::string_view name)
 {
-    return "ffmpeg.exe";
-}
-
-// Absolute Windows paths start with a drive or a share, which the decoder
-// never takes for a protocol.
-NativeString decoderFileArgument(const std::filesystem::path& path)
-{
-    return path.native();
+    return std::string(name) + ".exe";
 }
 
 } // namespace platform

@@ -37,14 +37,10 @@ void freeLibrary(void* library)
         FreeLibrary(static_cast<HMODULE>(library));
 }
 
-bool isLibraryLoaded(const std::filesystem::path& path)
+// Windows libraries carry no version in their file name.
+std::string sharedLibraryName(std::string_view name, int)
 {
-    return GetModuleHandleW(absolutePath(path).c_str()) != nullptr;
-}
-
-const char* runtimeLibraryName()
-{
-    return "onnxruntime.dll";
+    return std::string(name) + ".dll";
 }
 
 } // namespace platform

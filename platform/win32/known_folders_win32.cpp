@@ -34,8 +34,9 @@ std::optional<std::filesystem::path> musicFolder()
     return knownFolder(FOLDERID_Music, KF_FLAG_CREATE);
 }
 
-std::filesystem::path createUniqueWorkFolder()
+std::optional<std::filesystem::path> createUniqueTemporaryFolder(std::string_view prefix)
 {
+    const std::wstring namePrefix(prefix.begin(), prefix.end());
     std::wstring temp(kPathCapacity, L'\0');
     const DWORD length = GetTempPathW(kPathCapacity, temp.data());
     temp.resize(length < kPathCapacity ? length : 0);
@@ -43,7 +44,7 @@ std::filesystem::path createUniqueWorkFolder()
     // place. Should another process take the name in between, reserve again.
     for (int attempt = 0; attempt < 16; ++attempt) {
         wchar_t name[MAX_PATH + 1] = {};
-        if (temp.empty() || GetTempFileNameW(temp.c_str(), L"TMV", 0, name) == 0)
+        if (temp.empty() || GetTempFileNameW(temp.c_str(), namePrefix.c_str(), 0, name) == 0)
             break;
         DeleteFileW(name);
         if (CreateDirectoryW(name, nullptr))
@@ -53,7 +54,7 @@ std::filesystem::path createUniqueWorkFolder()
             throw std::filesystem::filesystem_error("create_directory", std::filesystem::path(name),
                                                     std::error_code(static_cast<int>(error), std::system_category()));
     }
-    throw std::runtime_error("No se puede crear espacio temporal.");
+    return std::nullopt;
 }
 
 std::optional<std::filesystem::path> executablePath()

@@ -3,69 +3,15 @@
 #include <windows.h>
 
 namespace platform {
-namespace {
-
-constexpr const wchar_t* kReceiverClass = L"TamrelMessageReceiver";
-
-HWND windowOf(WindowHandle handle)
-{
-    return reinterpret_cast<HWND>(handle);
-}
-
-void registerReceiverClass()
-{
-    static const bool registered = [] {
-        WNDCLASSW receiver{};
-        receiver.lpfnWndProc = DefWindowProcW;
-        receiver.hInstance = GetModuleHandleW(nullptr);
-        receiver.lpszClassName = kReceiverClass;
-        return RegisterClassW(&receiver) != 0;
-    }();
-    (void)registered;
-}
-
-} // namespace
 
 bool postToWindow(WindowHandle window, uint32_t message, void* payload)
 {
-    return PostMessageW(windowOf(window), message, 0, reinterpret_cast<LPARAM>(payload)) != 0;
+    return PostMessageW(reinterpret_cast<HWND>(window), message, 0, reinterpret_cast<LPARAM>(payload)) != 0;
 }
 
 void lowerCurrentThreadPriority()
 {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
-}
-
-WindowHandle createMessageReceiver()
-{
-    registerReceiverClass();
-    // A message-only window: it receives posted messages and is never shown.
-    const HWND window = CreateWindowExW(0, kReceiverClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                        GetModuleHandleW(nullptr), nullptr);
-    return reinterpret_cast<WindowHandle>(window);
-}
-
-std::optional<PostedMessage> nextPostedMessage(WindowHandle receiver, uint32_t timeoutMs)
-{
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.hwnd == windowOf(receiver) && msg.message >= WM_APP)
-                return PostedMessage{msg.message, reinterpret_cast<void*>(msg.lParam)};
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline)
-            return std::nullopt;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
-    }
-}
-
-void destroyMessageReceiver(WindowHandle receiver)
-{
-    DestroyWindow(windowOf(receiver));
 }
 
 } // namespace platform

@@ -21,7 +21,7 @@
 #include "analysis/analysis_steps.h"
 #include "analysis/engine_fixture.h"
 #include "analysis/drum_song.h"
-#include "platform/dynamic_library.h"
+#include "support/library_probe.h"
 #include "support/fixtures.h"
 
 namespace {
@@ -56,9 +56,9 @@ std::string failure(const std::function<void()>& work)
 // may only finish that. A library the analysis still holds survives both.
 bool runtimeHeld()
 {
-    const std::filesystem::path runtime = testsBinDir() / platform::runtimeLibraryName();
-    platform::isLibraryLoaded(runtime);
-    return platform::isLibraryLoaded(runtime);
+    const std::filesystem::path runtime = testsBinDir() / runtimeLibraryName();
+    testsupport::isLibraryLoaded(runtime);
+    return testsupport::isLibraryLoaded(runtime);
 }
 
 // Runs the analysis on a thread of its own, as the loading job does.
@@ -317,14 +317,15 @@ TEST(AnalysisDriver, TextsFollowTheInstalledModel)
     struct Case {
         std::filesystem::path model;
         const char* engine;
+        BeatModelKind kind;
         const char* preparing;
         const char* loading;
     };
     const Case cases[] = {
-        {testModel("probe"), kEngineNeural, "Preparando espectrograma para el modelo entrenado",
+        {testModel("probe"), kEngineNeural, BeatModelKind::Trained, "Preparando espectrograma para el modelo entrenado",
          "Cargando Beat This! \xC2\xB7 CPU local"},
-        {generatedDir() / "beat_this.onnx", kEngineStandIn, "Preparando espectrograma para el rastreador de reserva",
-         "Cargando rastreador de reserva \xC2\xB7 CPU local"},
+        {generatedDir() / "beat_this.onnx", kEngineStandIn, BeatModelKind::StandIn,
+         "Preparando espectrograma para el rastreador de reserva", "Cargando rastreador de reserva \xC2\xB7 CPU local"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.engine);
@@ -336,6 +337,7 @@ TEST(AnalysisDriver, TextsFollowTheInstalledModel)
         job.join();
         EXPECT_EQ(error, "");
         EXPECT_EQ(a.engine, c.engine);
+        EXPECT_EQ(a.model, c.kind);
         ASSERT_GE(log.entries.size(), 2u);
         EXPECT_EQ(log.entries[0], (std::pair<int32_t, std::string>{6, c.preparing}));
         EXPECT_EQ(log.entries[1], (std::pair<int32_t, std::string>{12, c.loading}));

@@ -42,7 +42,7 @@ TEST(AnalysisReport, OneBeatDocumentIsExact)
     b.duration = 179.48;
     b.confidence = 0.81f;
     a.beats.push_back(b);
-    a.engine = kEngineNeural;  // the report names the engine family, not this tag
+    a.engine = kEngineNeural;  // the report names the model's family, not this tag
     EXPECT_EQ(analysisReport(a),
               "{\n"
               "\"engine\":\"Beat This! transformer / ONNX CPU\",\"bpm\":0,\"bpmLow\":0,\"bpmHigh\":0,\"meter\":4,"
@@ -54,19 +54,25 @@ TEST(AnalysisReport, OneBeatDocumentIsExact)
               "}\n");
 }
 
-// The stand-in's analysis says so; every other tag reports the trained model's family.
+// The stand-in's analysis says so, fresh or cached; the tag's text plays no part.
 TEST(AnalysisReport, EngineTextFollowsTheModelThatRan)
 {
-    const std::pair<const char*, const char*> cases[] = {
-        {kEngineStandIn, "\"engine\":\"Stand-in tempo tracker / ONNX CPU\","},
-        {kEngineStandInCache, "\"engine\":\"Stand-in tempo tracker / ONNX CPU\","},
-        {kEngineNeural, "\"engine\":\"Beat This! transformer / ONNX CPU\","},
-        {kEngineCache, "\"engine\":\"Beat This! transformer / ONNX CPU\","},
+    const struct {
+        BeatModelKind model;
+        const char* tag;
+        const char* header;
+    } cases[] = {
+        {BeatModelKind::StandIn, kEngineStandIn, "\"engine\":\"Stand-in tempo tracker / ONNX CPU\","},
+        {BeatModelKind::StandIn, kEngineStandInCache, "\"engine\":\"Stand-in tempo tracker / ONNX CPU\","},
+        {BeatModelKind::Trained, kEngineNeural, "\"engine\":\"Beat This! transformer / ONNX CPU\","},
+        {BeatModelKind::Trained, kEngineCache, "\"engine\":\"Beat This! transformer / ONNX CPU\","},
+        {BeatModelKind::Trained, kEngineUnanalysed, "\"engine\":\"Beat This! transformer / ONNX CPU\","},
     };
-    for (const auto& [tag, header] : cases) {
+    for (const auto& c : cases) {
         Analysis a;
-        a.engine = tag;
-        EXPECT_EQ(analysisReport(a).substr(2, std::string(header).size()), header) << tag;
+        a.model = c.model;
+        a.engine = c.tag;
+        EXPECT_EQ(analysisReport(a).substr(2, std::string(c.header).size()), c.header) << c.tag;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "analysis/cut_rule.h"
 #include "support/message_of.h"
@@ -78,4 +79,12 @@ TEST(CutRule, ACutRecordHasNoBeatsAndNoScores)
     EXPECT_EQ(cuts.endBeat, -1);
     EXPECT_EQ(cuts.outroBeat, -1);
     EXPECT_EQ(cuts.bars, 0);
+}
+
+TEST(CutRule, RepetitionsAreWholeCountsFromOneToAHundred)
+{
+    for (const auto& [typed, count] : {std::pair{1.0, 1}, {2.0, 2}, {100.0, 100}})
+        EXPECT_EQ(checkedRepetitions(typed), count) << typed;
+    for (const double typed : {0.0, -1.0, 101.0, 2.5, 1.0000001, 99.999, kNaN, kInf, -kInf, 4294967297.0})
+        EXPECT_EQ(messageOf([&] { checkedRepetitions(typed); }), "Elige de 1 a 100 repeticiones completas.") << typed;
 }

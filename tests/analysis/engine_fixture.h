@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "analysis/neural_engine.h"
-#include "platform/dynamic_library.h"
+#include "support/library_probe.h"
 #include "platform/file_system.h"
 
 inline std::filesystem::path generatedDir()
@@ -45,10 +45,10 @@ struct TempInstall {
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }
-    std::filesystem::path runtime() const { return folder / platform::runtimeLibraryName(); }
+    std::filesystem::path runtime() const { return folder / runtimeLibraryName(); }
     void addRuntime() const
     {
-        std::filesystem::copy_file(testsBinDir() / platform::runtimeLibraryName(), runtime(),
+        std::filesystem::copy_file(testsBinDir() / runtimeLibraryName(), runtime(),
                                    std::filesystem::copy_options::overwrite_existing);
     }
     void setModel(const std::filesystem::path& model) const
@@ -101,6 +101,5 @@ inline bool engineEmpty(const NeuralEngine& e)
 // open and close of it, which the first probe is.
 inline bool unloaded(const std::filesystem::path& library)
 {
-    platform::isLibraryLoaded(library);
-    return !platform::isLibraryLoaded(library);
+    return !testsupport::isLibraryLoaded(library);
 }

@@ -61,7 +61,7 @@ TEST(NeuralEngine, LoadsAModelAndUnloadsEverythingAgain)
         EXPECT_NE(engine.sessionOptions, nullptr);
         EXPECT_NE(engine.session, nullptr);
         EXPECT_NE(engine.memoryInfo, nullptr);
-        EXPECT_TRUE(platform::isLibraryLoaded(install.runtime()));
+        EXPECT_TRUE(testsupport::isLibraryLoaded(install.runtime()));
         releaseEngine(engine);
         EXPECT_TRUE(engineEmpty(engine));
         EXPECT_TRUE(unloaded(install.runtime())) << "round " << round;

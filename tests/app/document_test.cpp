@@ -13,7 +13,6 @@
 namespace {
 
 constexpr const char* kNumberMessage = "Introduce numeros validos en segundos; puedes usar punto o coma decimal.";
-constexpr const char* kRepetitionsMessage = "Elige de 1 a 100 repeticiones completas.";
 
 Loop candidate(double a, double b, double o)
 {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analysis/neural_engine.h"
+#include "audio/decoder.h"
 #include "app/running.h"
 #include "app/song_jobs.h"
 #include "audio/wav_fixture.h"
@@ -18,9 +19,8 @@
 #include "cache/analysis_cache.h"
 #include "cache/song_fingerprint.h"
 #include "cache/song_loading.h"
-#include "platform/child_process.h"
-#include "platform/dynamic_library.h"
 #include "support/fixtures.h"
+#include "support/message_receiver.h"
 #include "support/run_program.h"
 
 namespace fs = std::filesystem;
@@ -49,7 +49,7 @@ struct Outcome {
 struct Window {
     testsupport::TempFolder root{"jobs"};
     Running running;
-    platform::WindowHandle receiver = platform::createMessageReceiver();
+    platform::WindowHandle receiver = testsupport::createMessageReceiver();
 
     Window()
     {
@@ -64,9 +64,9 @@ struct Window {
     ~Window()
     {
         stopJob(running.jobs);
-        while (auto left = platform::nextPostedMessage(receiver, 0))
+        while (auto left = testsupport::nextPostedMessage(receiver, 0))
             discardPosted(*left);
-        platform::destroyMessageReceiver(receiver);
+        testsupport::destroyMessageReceiver(receiver);
         cancelFlag = false;
     }
     Window(const Window&) = delete;
@@ -81,7 +81,7 @@ struct Window {
         Outcome outcome;
         EXPECT_TRUE(launch(running.jobs, std::move(job)));
         while (!outcome.result) {
-            const auto posted = platform::nextPostedMessage(receiver, 120000);
+            const auto posted = testsupport::nextPostedMessage(receiver, 120000);
             if (!posted) {
                 ADD_FAILURE() << "no result within two minutes";
                 stopJob(running.jobs);
@@ -96,14 +96,14 @@ struct Window {
                 outcome.result = takeResult(running.jobs, posted->payload);
             }
         }
-        if (auto late = platform::nextPostedMessage(receiver, 200)) {
+        if (auto late = testsupport::nextPostedMessage(receiver, 200)) {
             outcome.lateMessage = true;
             discardPosted(*late);
         }
         return outcome;
     }
 
-    Outcome load(const fs::path& song) { return run(loadJob(song, running.folders, receiver)); }
+    Outcome load(const fs::path& song) { return run(loadJob(song, running.folders, running.model, receiver)); }
 };
 
 std::vector<fs::path> cacheFiles(const fs::path& folder)
@@ -201,7 +201,7 @@ struct OtherModelInstall {
     OtherModelInstall()
     {
         const fs::path real = installFolder();
-        for (const char* name : {platform::decoderFileName(), platform::runtimeLibraryName(), kModelFileName})
+        for (const std::string& name : {decoderFileName(), runtimeLibraryName(), std::string(kModelFileName)})
             fs::copy_file(real / name, folder.path / name);
         // A protobuf field appended to the model: its doc string, "x".
         std::ofstream(folder.path / kModelFileName, std::ios::binary | std::ios::app).write("\x32\x01x", 3);
@@ -217,13 +217,51 @@ TEST(LoadJob, AnotherModelAnalysesTheSongAgain)
     const OtherModelInstall other;
     const SongLoadFolders where{other.folder.path, window.running.folders.workFolder, window.cacheFolder()};
     const platform::WindowHandle receiver = window.receiver;
+    std::optional<InstalledModel> otherModel;
     const Outcome outcome = window.run({LoadOutcome{}, [&](Result& result) {
-        loadSong(song, where, checkCancel, progressPoster(receiver), loadOf(result).audio, loadOf(result).analysis);
+        loadSong(song, where, otherModel, checkCancel, progressPoster(receiver), loadOf(result).audio,
+                 loadOf(result).analysis);
         loadOf(result).loaded = true;
     }});
     ASSERT_TRUE(loadOf(*outcome.result).loaded) << utf16ToUtf8(outcome.result->error);
     EXPECT_TRUE(analysed(outcome.progress));
     EXPECT_EQ(cacheFiles(window.cacheFolder()).size(), 2u);  // one entry per model
+}
+
+// The installed model is read once per run: after the first load, a load
+// neither hashes nor opens the model file, which here is gone meanwhile.
+TEST(LoadJob, TheModelIsIdentifiedByTheFirstLoadOnly)
+{
+    Window window;
+    const fs::path song = copyOfDemo(window.root.path, "cancion.wav");
+    const OtherModelInstall install;  // a model file of this test's own
+    const fs::path modelFile = install.folder.path / kModelFileName;
+    const std::string identity = songFingerprint(modelFile, [] {}).substr(0, 16);
+    const SongLoadFolders where{install.folder.path, window.running.folders.workFolder, window.cacheFolder()};
+    const platform::WindowHandle receiver = window.receiver;
+    std::optional<InstalledModel> model;
+    const auto load = [&] {
+        return window.run({LoadOutcome{}, [&](Result& result) {
+                               loadSong(song, where, model, checkCancel, progressPoster(receiver),
+                                        loadOf(result).audio, loadOf(result).analysis);
+                               loadOf(result).loaded = true;
+                           }});
+    };
+
+    const Outcome first = load();
+    ASSERT_TRUE(loadOf(*first.result).loaded) << utf16ToUtf8(first.result->error);
+    ASSERT_TRUE(model.has_value());
+    EXPECT_EQ(model->identity, identity);
+    EXPECT_EQ(model->kind, BeatModelKind::StandIn);
+    ASSERT_EQ(cacheFiles(window.cacheFolder()), std::vector<fs::path>{window.cacheFolder() / identity /
+                                                                      (songFingerprint(song, [] {}) + ".bin")});
+
+    fs::remove(modelFile);
+    const Outcome second = load();
+    ASSERT_TRUE(loadOf(*second.result).loaded) << utf16ToUtf8(second.result->error);
+    EXPECT_EQ(second.progress, (Progress{{1, kIdentifying}, {100, kRecovered}}));
+    EXPECT_EQ(loadOf(*second.result).analysis.engine, kEngineStandInCache);
+    EXPECT_EQ(model->identity, identity);
 }
 
 // Cancellation at each stage: during the fingerprint (its first tick), during
@@ -283,7 +321,9 @@ TEST(LoadJob, CancellingAtEachStageEndsTheJobAndCachesNothing)
         const fs::path song = stage.song;
         const Outcome outcome = window.run(
             {LoadOutcome{}, [&, tick, song](Result& result) {
-                 loadSong(song, where, tick, progressPoster(receiver), loadOf(result).audio, loadOf(result).analysis);
+                 std::optional<InstalledModel> model;  // each stage identifies the model anew
+                 loadSong(song, where, model, tick, progressPoster(receiver), loadOf(result).audio,
+                          loadOf(result).analysis);
                  loadOf(result).loaded = true;
              }},
             stage.onProgress);
@@ -366,7 +406,7 @@ TEST(Jobs, LaunchWhileBusyChangesNothing)
     EXPECT_FALSE(prepared);
     EXPECT_EQ(jobs.jobThread.get_id(), firstThread);
     release = true;
-    const auto posted = platform::nextPostedMessage(window.receiver, 10000);
+    const auto posted = testsupport::nextPostedMessage(window.receiver, 10000);
     ASSERT_TRUE(posted);
     ASSERT_EQ(posted->message, kJobFinishedMessage);
     EXPECT_TRUE(takeResult(jobs, posted->payload)->error.empty());
@@ -378,14 +418,14 @@ TEST(Jobs, ShutdownDuringALoadJoinsTheJobAndRemovesTheWorkFolder)
     Window window;
     const fs::path song = window.root.path / "larga.wav";
     testsupport::writeWav(song, testsupport::ConstantWav{1, 8, 1200ull * 48000});
-    ASSERT_TRUE(launch(window.running.jobs, loadJob(song, window.running.folders, window.receiver)));
+    ASSERT_TRUE(launch(window.running.jobs, loadJob(song, window.running.folders, window.running.model, window.receiver)));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     shutdown(window.running);
     EXPECT_FALSE(window.running.jobs.jobThread.joinable());
     EXPECT_FALSE(fs::exists(window.running.folders.workFolder));
     // The job ended as cancelled.
     std::unique_ptr<Result> result;
-    while (auto posted = platform::nextPostedMessage(window.receiver, 0)) {
+    while (auto posted = testsupport::nextPostedMessage(window.receiver, 0)) {
         if (posted->message == kJobFinishedMessage)
             result.reset(static_cast<Result*>(posted->payload));
         else
@@ -403,9 +443,7 @@ TEST(Jobs, ShutdownDuringALoadJoinsTheJobAndRemovesTheWorkFolder)
 TEST(Jobs, AResultThatCannotBePostedIsStillHandedOver)
 {
     Jobs jobs;
-    // A window that is gone: nothing can be posted to it.
-    jobs.mainWindow = platform::createMessageReceiver();
-    platform::destroyMessageReceiver(jobs.mainWindow);
+    jobs.mainWindow = testsupport::goneWindow();
     ASSERT_TRUE(launch(jobs, {ExportOutcome{}, [](Result&) { throw std::runtime_error("perdido"); }}));
     EXPECT_EQ(takeLostResult(jobs), nullptr) << "only once the job has ended";
     std::unique_ptr<Result> result;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "audio/decoder_run.h"
 
@@ -22,9 +24,30 @@ TEST(DecoderCommand, IsTheFixedArgumentListAroundTheTwoPaths)
         joined += (i == 0 ? "" : " ") + word;
     }
     EXPECT_EQ(joined, expected);
-    // Each path goes in the form the platform gives files to the decoder.
-    EXPECT_EQ(arguments[12], platform::decoderFileArgument(song));
-    EXPECT_EQ(arguments.back(), platform::decoderFileArgument(mono));
+    // Each path goes in the form that keeps it a file for the decoder.
+    EXPECT_EQ(arguments[12], decoderFileArgument(song));
+    EXPECT_EQ(arguments.back(), decoderFileArgument(mono));
+}
+
+// "name:rest" is a protocol to the decoder unless the path starts with a
+// drive or a share, which only Windows paths do.
+TEST(DecoderCommand, FilePathsAreNeverTakenForProtocols)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"pipe:1.mp3", "file:pipe:1.mp3"},
+        {"http:x.mp3", "file:http:x.mp3"},
+#ifdef _WIN32
+        {"C:\\m\\a b.mp3", "C:\\m\\a b.mp3"},
+        {"Z:/tmp/pipe:1.mp3", "Z:/tmp/pipe:1.mp3"},
+        {"\\\\server\\share\\a.mp3", "\\\\server\\share\\a.mp3"},
+#else
+        {"/music/a b.mp3", "file:/music/a b.mp3"},
+        {"/tmp/pipe:1.mp3", "file:/tmp/pipe:1.mp3"},
+        {"C:\\m\\a.mp3", "file:C:\\m\\a.mp3"},
+#endif
+    };
+    for (const auto& [path, argument] : cases)
+        EXPECT_EQ(std::filesystem::path(decoderFileArgument(path)).string(), argument) << path;
 }
 
 } // namespace

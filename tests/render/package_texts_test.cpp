@@ -51,19 +51,18 @@ TEST(CutSettingsJson, MatchesTheReferenceFileByteForByte)
 {
     const std::string json = cutSettingsJson("musica/cancion.mp3", cutRecord(12.5, 27.5, 171.25),
                                              planFor(600000, 1320000, 8220000, 1.0f), 0.06, 2, 2460000,
-                                             kEngineNeural);
+                                             BeatModelKind::Trained);
     EXPECT_EQ(json, kExample180s);
 }
 
 // The stand-in's analyses, fresh or cached, do not claim the trained family.
 TEST(CutSettingsJson, NamesTheFamilyOfTheModelThatAnalysed)
 {
-    for (const char* tag : {kEngineStandIn, kEngineStandInCache}) {
-        const std::string json = cutSettingsJson("cancion.mp3", cutRecord(12.5, 27.5, 171.25),
-                                                 planFor(600000, 1320000, 8220000, 1.0f), 0.06, 2, 2460000, tag);
-        EXPECT_NE(json.find("  \"analysisEngine\": \"Stand-in tempo tracker / ONNX CPU\",\n"), std::string::npos)
-            << json;
-    }
+    const std::string json = cutSettingsJson("cancion.mp3", cutRecord(12.5, 27.5, 171.25),
+                                             planFor(600000, 1320000, 8220000, 1.0f), 0.06, 2, 2460000,
+                                             BeatModelKind::StandIn);
+    EXPECT_NE(json.find("  \"analysisEngine\": \"Stand-in tempo tracker / ONNX CPU\",\n"), std::string::npos)
+        << json;
 }
 
 TEST(CutSettingsJson, IgnoresTheUsersNumberFormat)
@@ -71,7 +70,7 @@ TEST(CutSettingsJson, IgnoresTheUsersNumberFormat)
     const std::locale saved = std::locale::global(std::locale(std::locale::classic(), new CommaDecimal));
     const std::string json = cutSettingsJson("cancion.mp3", cutRecord(12.5, 27.5, 171.25),
                                              planFor(600000, 1320000, 8220000, 1.0f), 0.06, 2, 2460000,
-                                             kEngineNeural);
+                                             BeatModelKind::Trained);
     std::locale::global(saved);
     EXPECT_EQ(json, kExample180s);
 }
@@ -81,7 +80,7 @@ TEST(CutSettingsJson, SecondsAsStoredAndDoublesToTwelveDigits)
     // The seconds are the record's own values, not frames / 48000; the float
     // gain is widened before printing.
     const std::string json = cutSettingsJson("x.wav", cutRecord(1.0 / 3.0, 2.00001, 3.5),
-                                             planFor(16000, 96000, 168000, 0.816666663f), 0.035, 100, 123, kEngineNeural);
+                                             planFor(16000, 96000, 168000, 0.816666663f), 0.035, 100, 123, BeatModelKind::Trained);
     EXPECT_NE(json.find("  \"startSec\": 0.333333333333,\n"), std::string::npos) << json;
     EXPECT_NE(json.find("  \"endSec\": 2.00001,\n"), std::string::npos) << json;
     EXPECT_NE(json.find("  \"crossfadeMs\": 35,\n"), std::string::npos) << json;
@@ -107,7 +106,7 @@ TEST(CutSettingsJson, EscapesTheSourceFileName)
     // Only the last component of the path is named, and it is escaped.
     const std::filesystem::path song = std::filesystem::path("carpeta") / pathFromUtf8("a\"b\tc.mp3");
     const std::string json =
-        cutSettingsJson(song, cutRecord(1, 2, 3), planFor(1, 2, 3, 1.0f), 0.06, 1, 1, kEngineNeural);
+        cutSettingsJson(song, cutRecord(1, 2, 3), planFor(1, 2, 3, 1.0f), 0.06, 1, 1, BeatModelKind::Trained);
     EXPECT_NE(json.find("  \"source\": \"a\\\"b c.mp3\",\n"), std::string::npos) << json;
 }
 

@@ -101,8 +101,8 @@ TEST(SessionFile, RefusedSavesLeaveAnExistingFileAsItWas)
         {settings(8, 40, 120, std::nan(""), 2), kSongFrames, kInvalidCutsMessage},
         {kFields, 0, kInvalidCutsMessage},  // no song loaded
         // Refused before the file is touched: it used to be cut down to six keys.
-        {settings(8, 40, 120, 60, 0), kSongFrames, kSessionRepetitionsMessage},
-        {settings(8, 40, 120, 60, 101), kSongFrames, kSessionRepetitionsMessage},
+        {settings(8, 40, 120, 60, 0), kSongFrames, kRepetitionsMessage},
+        {settings(8, 40, 120, 60, 101), kSongFrames, kRepetitionsMessage},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message + " " + std::to_string(c.fields.repetitions));

@@ -186,7 +186,7 @@ void openSong(const std::filesystem::path& path)
         return;
     s.doc.song.path = path;
     SetWindowTextW(s.songLabel, path.filename().wstring().c_str());
-    startJob(loadJob(path, s.running->folders, s.running->jobs.mainWindow), kLoadStatus);
+    startJob(loadJob(path, s.running->folders, s.running->model, s.running->jobs.mainWindow), kLoadStatus);
 }
 
 void zoomTimeline(double factor)

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ui/layout.h"
+#include "ui/model_texts.h"
 #include "base/number_format.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/paint.h"
@@ -20,19 +21,21 @@ void paintHeader(Graphics* g, float W)
     const WindowState& s = ui();
     const Analysis& a = s.doc.song.analysis;
     const bool beats = !a.beats.empty();
+    // Before a song, the header names the model that will analyse it.
+    const HeaderIdleTexts idle = headerIdleTexts(s.doc.model);
     queueText(L"T A M R E L", 19, 9, 155, 23, 14, TextColour, true);
     queueText(L"ORVANE  2", 21, 30, 150, 14, 8, Muted, true);
     drawSegmentText(g, formatClock(s.doc.view.playhead), 207, 60, 18, 30, TextColour);
     queueText(L"48 kHz  /  EST\u00C9REO", 210, 93, 210, 17, 9, Muted);
     queueText(a.bpm > 0 ? fixed(a.bpm, 1) + L" BPM" : std::wstring(L"\u2014 BPM"), 489, 61, 180, 31, 22, Orange, true);
     queueText(beats ? fixed(a.bpmLow, 1) + L"\u2013" + fixed(a.bpmHigh, 1) + L" BPM \u00B7 tempo local"
-                    : std::wstring(L"AN\u00C1LISIS NEURONAL LOCAL"),
+                    : toWide(idle.underTempo),
               490, 93, 280, 17, 9, Muted);
-    queueText(beats ? std::to_wstring(a.beats.size()) + L" BEATS" : std::wstring(L"BEAT THIS!"), W - 290, 62, 230, 27,
+    queueText(beats ? std::to_wstring(a.beats.size()) + L" BEATS" : toWide(idle.title), W - 290, 62, 230, 27,
               17, Green, true);
     queueText(beats ? L"Probabilidad media " + fixed(100 * a.confidence, 0) + L"% \u00B7 " + std::to_wstring(a.meter) +
                           L" pulsos/comp\u00E1s"
-                    : s.idleModelLine,
+                    : toWide(idle.modelLine),
               W - 290, 92, 250, 18, 9, Muted);
 }
 

@@ -12,6 +12,7 @@
 #include "base/cancel.h"
 #include "app/window_texts.h"
 #include "ui/layout.h"
+#include "ui/model_texts.h"
 #include "ui/win32/commands.h"
 #include "ui/win32/drawing.h"
 #include "ui/win32/paint.h"
@@ -126,9 +127,8 @@ HWND startWindow(Running& running, Seams seams, int showCommand)
     // 1080-line laptop) draws everything a little smaller rather than off screen.
     dpiScale = fittingScale(workArea(), static_cast<int>(GetDpiForSystem()), frameSize());
     // Read once: the model file only changes while the program is closed.
-    const ModelTexts& texts = modelTexts(installedModelKind(installFolder() / kModelFileName));
-    state.idleModelLine = toWide(texts.idleModelLine);
-    state.mapCaption = toWide(texts.mapCaption);
+    state.doc.model = installedModelKind(installFolder() / kModelFileName);
+    state.mapCaption = toWide(mapCaption(state.doc.model));
 
     registerClass(L"TamrelWave", 0, timelineProc, IDC_CROSS, nullptr);
     registerClass(L"TamrelGraph", CS_DBLCLKS, mapProc, IDC_CROSS, nullptr);

@@ -61,9 +61,8 @@ struct WindowState {
     ButtonLook buttonLook;
     CutField dragField = CutField::Start;
     bool dragging = false;
-    // The header's model line before any song and the map's caption: they
-    // name the model installed.
-    std::wstring idleModelLine, mapCaption;
+    // The map's caption names the model installed.
+    std::wstring mapCaption;
     // Prepared when a song is adopted, so a paint during playback costs little.
     PeakPyramid peaks;
     // The map's unchanging part, drawn once per song and size.

@@ -94,9 +94,18 @@ TEST_F(WindowTest, HeaderAndPanelsShowTheirColoursAndTexts)
     EXPECT_EQ(idle.at(W / 2, 20), 0x161920u);                 // header band
     EXPECT_EQ(idle.at(5, 300), 0x0F1116u);                    // background
     EXPECT_EQ(idle.at(W - static_cast<int>(290 * dpiScale), 400), 0x13161Cu);  // loop builder panel
-    for (const wchar_t* text : {L"\u2014 BPM", L"AN\u00C1LISIS NEURONAL LOCAL", L"BEAT THIS!", L"LOOP BUILDER",
-                                L"TIMELINE  /  BEATS + COMPASES"})
+    // The installed model is the stand-in, and the header says so before a song.
+    ASSERT_EQ(ui().doc.model, BeatModelKind::StandIn);
+    for (const wchar_t* text : {L"\u2014 BPM", L"AN\u00C1LISIS R\u00CDTMICO LOCAL", L"RASTREO CL\u00C1SICO",
+                                L"Rastreador de reserva incluido", L"LOOP BUILDER", L"TIMELINE  /  BEATS + COMPASES"})
         EXPECT_TRUE(idle.hasText(text)) << std::string(text, text + wcslen(text)).c_str();
+    EXPECT_FALSE(idle.hasText(L"BEAT THIS!"));
+    // With the trained model the texts are the network's own.
+    ui().doc.model = BeatModelKind::Trained;
+    const Picture trained = printClient(window);
+    for (const wchar_t* text : {L"AN\u00C1LISIS NEURONAL LOCAL", L"BEAT THIS!"})
+        EXPECT_TRUE(trained.hasText(text)) << std::string(text, text + wcslen(text)).c_str();
+    ui().doc.model = BeatModelKind::StandIn;
     // Empty score bars with the figure 0.
     int zeros = 0;
     for (const TextItem& item : idle.texts)

@@ -1,8 +1,8 @@
-#include "platform/process_memory.h"
+#include "bench/process_memory.h"
 
 #include <sys/resource.h>
 
-namespace platform {
+namespace bench {
 
 uint64_t peakResidentBytes()
 {
@@ -12,4 +12,4 @@ uint64_t peakResidentBytes()
     return static_cast<uint64_t>(usage.ru_maxrss) * 1024;  // Linux reports kilobytes
 }
 
-} // namespace platform
+} // namespace bench

@@ -1,9 +1,9 @@
-#include "platform/process_memory.h"
+#include "bench/process_memory.h"
 
 #include <windows.h>
 #include <psapi.h>
 
-namespace platform {
+namespace bench {
 
 uint64_t peakResidentBytes()
 {
@@ -13,4 +13,4 @@ uint64_t peakResidentBytes()
     return counters.PeakWorkingSetSize;
 }
 
-} // namespace platform
+} // namespace bench

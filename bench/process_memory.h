@@ -2,9 +2,9 @@
 #pragma once
 #include <cstdint>
 
-namespace platform {
+namespace bench {
 
 // Peak resident set (peak working set on Windows) of this process, in bytes.
 uint64_t peakResidentBytes();
 
-} // namespace platform
+} // namespace bench
