@@ -101,5 +101,6 @@ inline bool engineEmpty(const NeuralEngine& e)
 // open and close of it, which the first probe is.
 inline bool unloaded(const std::filesystem::path& library)
 {
+    testsupport::isLibraryLoaded(library);
     return !testsupport::isLibraryLoaded(library);
 }
