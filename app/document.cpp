@@ -47,7 +47,7 @@ void showCuts(Document& doc, const Loop& cuts)
 void dropSong(Document& doc)
 {
     doc.song = Song{};
-    doc.songPeak = 0.0f;
+    doc.songPeak = -1.0f;
     doc.sessionToRestore.reset();
     ++doc.songGeneration;
 }
@@ -144,6 +144,7 @@ PlaybackInputs playbackInputs(const Document& doc)
     inputs.analysis = &doc.song.analysis;
     inputs.cuts = enteredCuts(doc.entry);
     inputs.fadeSeconds = enteredFadeSeconds(doc.entry);
+    inputs.peak = doc.songPeak;
     return inputs;
 }
 

@@ -18,7 +18,7 @@
 
 struct Document {
     Song song;
-    float songPeak = 0.0f;  // the loudest sample of the song, measured by the load job
+    float songPeak = -1.0f;  // the loudest sample of the song, measured by the load job
     CutEntry entry;
     int candidate = 0;  // the list's row: 0 the manual cuts, k the analysis' loop k - 1
     PlaybackView view;  // playhead, mode of the next start, busy

@@ -27,7 +27,7 @@ inline constexpr const char* kUnexpectedErrorMessage = "Ocurrio un error inesper
 struct LoadOutcome {
     std::vector<float> audio;  // interleaved stereo, 48 kHz
     Analysis analysis;
-    float peak = 0.0f;         // the largest sample magnitude, measured once here
+    float peak = -1.0f;        // the largest sample magnitude, measured once here
     bool loaded = false;       // the job reached its end
 };
 

@@ -1,6 +1,7 @@
 #include "app/song_jobs.h"
 
 #include "render/export_package.h"
+#include "render/render_plan.h"
 
 Job loadJob(const std::filesystem::path& songPath, const Folders& folders, std::optional<InstalledModel>& model,
             platform::WindowHandle window)
@@ -9,6 +10,9 @@ Job loadJob(const std::filesystem::path& songPath, const Folders& folders, std::
     return {LoadOutcome{}, [songPath, where, &model, window](Result& result) {
                 auto& outcome = std::get<LoadOutcome>(result.work);
                 loadSong(songPath, where, model, checkCancel, progressPoster(window), outcome.audio, outcome.analysis);
+                // Measured here, once per song, so that no start of playback
+                // reads the whole song on its way to the first sound.
+                outcome.peak = songPeak(outcome.audio);
                 outcome.loaded = true;
             }};
 }

@@ -40,7 +40,6 @@ constexpr const char* kDecodeFailed =
 // end almost all of it is in memory: whole frames only, never past the
 // output limit (beyond which the supervision stops the decoder anyway).
 struct StreamingRead {
-    std::ifstream in;
     std::vector<float> audio;
     uint64_t bytes = 0;  // read so far
     bool failed = false;
@@ -55,14 +54,18 @@ void readAvailable(StreamingRead& read, const std::filesystem::path& file)
     const uint64_t whole = std::min<uint64_t>(size, kOutputLimitBytes) / 8 * 8;
     if (whole <= read.bytes)
         return;
-    if (!read.in.is_open()) {
-        read.in.open(file, std::ios::binary);
-        // Room for the longest song up front: growing would copy what is read.
+    // Room for the longest song up front: growing would copy what is read.
+    if (read.audio.capacity() == 0)
         read.audio.reserve(static_cast<size_t>(kOutputLimitBytes / sizeof(float)));
-    }
     read.audio.resize(static_cast<size_t>(whole / sizeof(float)));
     const auto count = static_cast<std::streamsize>(whole - read.bytes);
-    if (!read.in.read(reinterpret_cast<char*>(read.audio.data()) + read.bytes, count)) {
+    // Open only for this read, and never while another decoder starts: one
+    // started meanwhile from another thread would inherit the file and keep
+    // it busy until it ends.
+    const std::unique_lock<std::mutex> noChildStarts = platform::holdChildStarts();
+    std::ifstream in(file, std::ios::binary);
+    if (!in.seekg(static_cast<std::streamoff>(read.bytes)) ||
+        !in.read(reinterpret_cast<char*>(read.audio.data()) + read.bytes, count)) {
         read.failed = true;
         return;
     }
@@ -108,7 +111,13 @@ std::vector<float> readAnalysisAudio(const std::filesystem::path& mono)
     if (size > kMaxAnalysisBytes)
         fail("No se pudo leer el audio de analisis.");
     std::vector<float> audio(static_cast<size_t>(size / sizeof(float)));
-    if (!readFloats(mono, audio))
+    bool read = false;
+    {
+        // No decoder may start, and inherit the file, while it is open.
+        const std::unique_lock<std::mutex> noChildStarts = platform::holdChildStarts();
+        read = readFloats(mono, audio);
+    }
+    if (!read)
         fail("No se pudo leer el audio de analisis.");
     std::filesystem::remove(mono);
     return audio;
@@ -165,7 +174,6 @@ DecodedSong decodeSong(const std::filesystem::path& songPath, const DecoderRun& 
     readAvailable(read, decoded);
     if (read.failed || read.bytes != size)
         fail("No se pudo leer el audio temporal.");
-    read.in.close();
     std::filesystem::remove(decoded);
 
     DecodedSong both;

@@ -1,6 +1,7 @@
 // Starting a helper program with its standard streams redirected to files,
 // and supervising it. One header, two implementations.
 #pragma once
+#include <mutex>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -34,6 +35,11 @@ struct ChildProcess {
 };
 
 ChildProcess startChildProcess(const ChildLaunch& launch);
+
+// Held while a file is open that no child may inherit: children start only
+// while nobody holds it (on Windows a child inherits every inheritable
+// handle open at its start, and keeps the file busy for its whole run).
+std::unique_lock<std::mutex> holdChildStarts();
 
 // Waits up to timeoutMs for the child to end. True when it ended or the wait
 // itself failed; false when the time ran out.

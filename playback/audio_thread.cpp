@@ -30,7 +30,7 @@ void play(PlaybackState& state, const PlaybackRequest& request, platform::AudioO
     if (!request.pcm || !request.analysis)
         throw std::runtime_error("no song");
     PlaybackCursor cursor = startCursor(request.mode, request.cuts, request.fadeSeconds, request.startSeconds,
-                                        *request.pcm, *request.analysis);
+                                        *request.pcm, *request.analysis, request.peak);
 
     // Playback begins with every buffer queued, unless a pause is already
     // asked for, in which case the device stays paused until it is lifted.

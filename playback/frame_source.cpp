@@ -143,34 +143,23 @@ bool exploreFrame(PlaybackCursor& c, SourceFrame& frame)
 
 float engineGain(const std::vector<float>& pcm)
 {
-    // Every start scans the whole song before the first sound, so the scan
-    // keeps four independent maxima (a chain of one would wait on itself):
-    // a fourth of the time on a long song, and the same peak.
-    float peak[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    const float* s = pcm.data();
-    const size_t n = pcm.size();
-    size_t i = 0;
-    for (; i + 4 <= n; i += 4)
-        for (size_t k = 0; k < 4; ++k)
-            peak[k] = std::max(peak[k], std::fabs(s[i + k]));
-    for (; i < n; ++i)
-        peak[0] = std::max(peak[0], std::fabs(s[i]));
-    const float p = std::max(std::max(peak[0], peak[1]), std::max(peak[2], peak[3]));
-    return headroomGain(p);
+    return headroomGain(songPeak(pcm));
 }
 
 PlaybackCursor startCursor(PlaybackMode mode, const Loop& cuts, double fadeSeconds, double startSeconds,
-                           const std::vector<float>& pcm, const Analysis& analysis)
+                           const std::vector<float>& pcm, const Analysis& analysis, float peak)
 {
+    if (peak < 0.0f)
+        peak = songPeak(pcm);
     PlaybackCursor c;
     c.mode = mode;
     c.pcm = &pcm;
     c.analysis = &analysis;
     c.frames = static_cast<int64_t>(pcm.size() / 2);
     if (mode == PlaybackMode::Loop || mode == PlaybackMode::JoinTest)
-        c.gain = prepareRender(c.plan, pcm, cuts, fadeSeconds);
+        c.gain = prepareRender(c.plan, pcm, cuts, fadeSeconds, peak);
     else
-        c.gain = engineGain(pcm);
+        c.gain = headroomGain(peak);
 
     // Truncated, not rounded: the frame that is playing at that time.
     const double start = startSeconds * kFramesPerSecond;

@@ -47,9 +47,10 @@ struct SourceFrame {
 };
 
 // Everything the request's mode needs, positioned at its first frame. Throws
-// the render plan's messages in Loop and JoinTest mode.
+// the render plan's messages in Loop and JoinTest mode. The song's peak, when
+// known (not negative), spares reading the whole song before the first sound.
 PlaybackCursor startCursor(PlaybackMode mode, const Loop& cuts, double fadeSeconds, double startSeconds,
-                           const std::vector<float>& pcm, const Analysis& analysis);
+                           const std::vector<float>& pcm, const Analysis& analysis, float peak = -1.0f);
 
 // The next frame, gain applied; false (and `ended` set) once the source has
 // run out. Allocates nothing.

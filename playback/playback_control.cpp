@@ -74,6 +74,7 @@ StartOutcome startPlayback(Player& player, const PlaybackInputs& inputs, bool bu
     request.mode = mode;
     request.startSeconds = t;
     request.pcm = inputs.audio;
+    request.peak = inputs.peak;
     request.analysis = &analysis;
 
     endThread(player);

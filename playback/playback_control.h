@@ -31,6 +31,7 @@ struct PlaybackInputs {
     const Analysis* analysis = nullptr;         // null counts as no beats
     Loop cuts;                  // A, B, O in seconds; checked for Loop and JoinTest
     double fadeSeconds = 0.06;
+    float peak = -1.0f;         // the song's loudest sample when known (see songPeak)
 };
 
 // The window's own playback state.

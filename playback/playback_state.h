@@ -28,5 +28,6 @@ struct PlaybackRequest {
     double startSeconds = 0.0;
     const std::vector<float>* pcm = nullptr;  // 48 kHz interleaved stereo; not owned
     const Analysis* analysis = nullptr;       // not owned
+    float peak = -1.0f;                       // the song's loudest sample; negative: not yet measured
     platform::AudioOutput output;             // not yet opened
 };

@@ -37,6 +37,12 @@ int64_t secondsToFrames(double seconds);
 float headroomGain(float peak);
 // Validates, converts to frames, scans the song for its peak; returns the gain.
 float prepareRender(RenderPlan& plan, const std::vector<float>& pcm, const Loop& cuts, double fadeSeconds);
+// The same with the song's peak already measured (songPeak), so a start
+// need not read the whole song again.
+float prepareRender(RenderPlan& plan, const std::vector<float>& pcm, const Loop& cuts, double fadeSeconds, float peak);
+
+// The loudest sample's magnitude; infinite when a sample is not finite.
+float songPeak(const std::vector<float>& pcm);
 int64_t songFrames(const RenderPlan& plan);
 int64_t sectionLength(const RenderPlan& plan, SectionKind section);
 // Falling half of a Hann window over a fade-out of length frames: 1 at

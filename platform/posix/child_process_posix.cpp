@@ -45,6 +45,14 @@ bool reap(ChildProcess& child, int options)
 
 } // namespace
 
+std::unique_lock<std::mutex> holdChildStarts()
+{
+    // Files opened here are close-on-exec where it matters; the lock only
+    // keeps both systems alike.
+    static std::mutex starting;
+    return std::unique_lock<std::mutex>(starting);
+}
+
 ChildProcess startChildProcess(const ChildLaunch& launch)
 {
     ChildProcess child;

@@ -39,6 +39,12 @@ HANDLE processHandle(const ChildProcess& child)
 
 } // namespace
 
+std::unique_lock<std::mutex> holdChildStarts()
+{
+    static std::mutex starting;
+    return std::unique_lock<std::mutex>(starting);
+}
+
 ChildProcess startChildProcess(const ChildLaunch& launch)
 {
     // A child inherits every inheritable handle its parent holds at that
@@ -47,8 +53,7 @@ ChildProcess startChildProcess(const ChildLaunch& launch)
     // whole run: their owner could then neither read them to the end nor
     // delete them. One start at a time, from opening the files to closing
     // them here, keeps each child to its own three.
-    static std::mutex starting;
-    const std::lock_guard lock(starting);
+    const std::unique_lock<std::mutex> lock = holdChildStarts();
     ChildProcess child;
     const HANDLE output = openInheritable(launch.standardOutput.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                           CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY);

@@ -34,6 +34,7 @@ Result loadResult(bool beats = true)
             load.analysis.beats.push_back(beat);
         }
     load.analysis.loops = {candidate(4.1234567, 20.0000004, 40.5), candidate(8.0, 16.0, 30.0)};
+    load.peak = 0.75f;
     load.loaded = true;
     return {load, {}, false};
 }
@@ -66,6 +67,8 @@ TEST(Document, AdoptingALoadShowsTheBestCandidateAsTheFieldsShowIt)
     EXPECT_EQ(fieldOf(doc.entry, CutField::End).value, 20.0);
     EXPECT_EQ(fieldOf(doc.entry, CutField::Outro).value, 40.5);
     EXPECT_EQ(doc.view.playhead, 0.0);
+    // Playback takes the level the load measured.
+    EXPECT_EQ(playbackInputs(doc).peak, 0.75f);
 
     chooseCandidate(doc, 2);
     EXPECT_EQ(doc.candidate, 2);

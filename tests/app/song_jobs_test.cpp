@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <cmath>
+
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -139,6 +143,12 @@ TEST(LoadJob, SecondLoadOfTheSameSongComesFromTheCache)
     EXPECT_TRUE(analysed(first.progress));
     EXPECT_EQ(first.progress.front(), std::make_pair(1, std::string(kIdentifying)));
     ASSERT_EQ(cacheFiles(window.cacheFolder()).size(), 1u);
+    // The song's level is measured once, by the load, for every later start of playback.
+    float loudest = 0.0f;
+    for (const float sample : loadOf(*first.result).audio)
+        loudest = std::max(loudest, std::fabs(sample));
+    EXPECT_GT(loudest, 0.0f);
+    EXPECT_EQ(loadOf(*first.result).peak, loudest);
 
     const Outcome second = window.load(song);
     ASSERT_TRUE(loadOf(*second.result).loaded) << utf16ToUtf8(second.result->error);

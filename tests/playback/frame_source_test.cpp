@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cmath>
 #include <set>
 
@@ -68,6 +70,25 @@ TEST(FrameSource, EngineGainOnlyEverTurnsTheLevelDown)
     EXPECT_EQ(engineGain({0.5f, -0.25f}), 1.0f);
     EXPECT_EQ(engineGain({0.5f, -1.96f}), 0.5f);
     EXPECT_EQ(engineGain({0.0f, 0.0f}), 1.0f);
+}
+
+// A start of playback takes the song's level as it was measured when the
+// song loaded; it must not read the whole song again (a 20-minute song is
+// 0.5 GB) before the first sound, nor while a stop waits for it.
+TEST(FrameSource, AStartUsesTheMeasuredPeakInsteadOfReadingTheSong)
+{
+    const std::vector<float> pcm = {0.25f, -0.5f, 0.5f, 0.25f, 0.1f, 0.2f, 0.3f, 0.4f};
+    EXPECT_EQ(songPeak(pcm), 0.5f);
+    EXPECT_EQ(songPeak({0.1f, std::nanf(""), 0.2f, 0.3f}), std::numeric_limits<float>::infinity());
+    // Told the song peaks at 1.96, the cursor plays at 0.5 although these
+    // samples alone would keep unity gain.
+    for (const PlaybackMode mode : {PlaybackMode::Original, PlaybackMode::Explore}) {
+        PlaybackCursor cursor = startCursor(mode, Loop{}, 0.0, 0.0, pcm, Analysis{}, 1.96f);
+        SourceFrame frame;
+        ASSERT_TRUE(nextFrame(cursor, frame));
+        EXPECT_EQ(frame.left, 0.125f);
+        EXPECT_EQ(frame.right, -0.25f);
+    }
 }
 
 TEST(FrameSource, LoopStartsAtAWrapsAtBAndCarriesTheTailCrossfade)
