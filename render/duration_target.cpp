@@ -1,7 +1,6 @@
 #include "render/duration_target.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
@@ -9,16 +8,14 @@
 
 #include "analysis/cut_rule.h"
 #include "base/audio_constants.h"
+#include "base/number_format.h"
 
 namespace {
 
 // Seconds with three decimals and a point, for the messages.
 std::string secondsText(int64_t frames)
 {
-    char text[64];
-    const double seconds = static_cast<double>(frames) / kSongFrameRate;
-    const auto result = std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 3);
-    return std::string(text, result.ptr);
+    return fixedPoint(static_cast<double>(frames) / kSongFrameRate, 3);
 }
 
 void checkTargetRange(const CutFrames& cuts, int64_t target)

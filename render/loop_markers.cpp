@@ -1,18 +1,15 @@
 #include "render/loop_markers.h"
 
-#include <charconv>
 
 #include "base/audio_constants.h"
+#include "base/number_format.h"
 
 namespace {
 
 // Fixed notation whatever the regional settings say: editors read a point.
 std::string seconds(int64_t frame)
 {
-    char text[64];
-    const double value = static_cast<double>(frame) / kSongFrameRate;
-    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
-    return std::string(text, result.ptr);
+    return fixedPoint(static_cast<double>(frame) / kSongFrameRate, 6);
 }
 
 std::string label(int64_t from, int64_t to, const char* text)

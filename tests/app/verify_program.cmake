@@ -14,27 +14,7 @@
 #   SAME_PACKAGE with COMPARE_WITH: require every file of both packages to be byte-identical
 cmake_minimum_required(VERSION 3.25)
 
-function(fail)
-  string(JOIN "" text ${ARGN})
-  message(FATAL_ERROR "${text}")
-endfunction()
-
-# Linux path as the Windows program sees it (the build machine's root is Z:).
-function(to_program_path path out)
-  if(WINE_RUN)
-    string(REPLACE "/" "\\" path "${path}")
-    set(path "Z:${path}")
-  endif()
-  set(${out} "${path}" PARENT_SCOPE)
-endfunction()
-
-function(from_program_path path out)
-  if(WINE_RUN)
-    string(REGEX REPLACE "^[Zz]:" "" path "${path}")
-    string(REPLACE "\\" "/" path "${path}")
-  endif()
-  set(${out} "${path}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../support/program_paths.cmake)
 
 # Runs program --verify song out with a private temporary folder (and,
 # natively, a private home); sets <prefix>_CODE.

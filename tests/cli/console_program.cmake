@@ -11,27 +11,7 @@
 #   SCENARIO    analyse_demo | same_as_window | batch_one_broken | cache_hit | bad_hand_cuts
 cmake_minimum_required(VERSION 3.25)
 
-function(fail)
-  string(JOIN "" text ${ARGN})
-  message(FATAL_ERROR "${text}")
-endfunction()
-
-# Linux path as the Windows program sees it (the build machine's root is Z:).
-function(to_program_path path out)
-  if(WINE_RUN)
-    string(REPLACE "/" "\\" path "${path}")
-    set(path "Z:${path}")
-  endif()
-  set(${out} "${path}" PARENT_SCOPE)
-endfunction()
-
-function(from_program_path path out)
-  if(WINE_RUN)
-    string(REGEX REPLACE "^[Zz]:" "" path "${path}")
-    string(REPLACE "\\" "/" path "${path}")
-  endif()
-  set(${out} "${path}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../support/program_paths.cmake)
 
 # Runs program with the arguments; paths are given as PATH:<linux path> and
 # reach the program in its own form. Sets RUN_CODE, RUN_OUT and RUN_ERR. The
