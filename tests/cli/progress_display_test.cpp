@@ -79,7 +79,8 @@ TEST(ProgressBar, ResultsAndErrorsNeverShareALineWithTheBar)
     writeError(display, "uno.wav: fallo\n");
     endProgress(display);
     // The bar is wiped with a carriage return and blanks before the message.
-    const std::string wipe = "\r" + std::string(39, ' ') + "\r";
+    std::string wipe(41, ' ');
+    wipe.front() = wipe.back() = '\r';
     EXPECT_NE(err.find(wipe + "uno.wav: fallo\n"), std::string::npos) << err;
     EXPECT_EQ(err.substr(err.size() - wipe.size()), wipe);
     EXPECT_TRUE(out.empty());
