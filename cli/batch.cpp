@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/jobs.h"
+#include "app/running.h"
 #include "app/song_jobs.h"
 #include "app/window_texts.h"
 #include "base/cancel.h"
@@ -70,11 +71,12 @@ bool runSong(const BatchPlan& plan, const std::filesystem::path& songPath, size_
     } catch (...) {
         failure = kUnexpectedErrorMessage;
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(songWorkFolder(plan.folders, index), ignored);
+    // A decoder of another song that was just stopped may hold a file of
+    // these a moment longer on Windows: both folders go with retries.
+    removeWorkFolder(songWorkFolder(plan.folders, index));
     // Whatever an interrupted export left in its staging folder goes with it.
     if (plan.command == CliCommand::Export)
-        std::filesystem::remove_all(stagingFolder(plan.outputFolder, index), ignored);
+        removeWorkFolder(stagingFolder(plan.outputFolder, index));
     reportFinished(display, index);
     if (failure.empty())
         return false;

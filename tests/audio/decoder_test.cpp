@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <chrono>
 #include <thread>
 
@@ -118,11 +120,22 @@ TEST_F(Decoder, FileWithoutAudioFailsAndKeepsTheDecoderLog)
 TEST_F(Decoder, CancellationStopsTheDecoderAndReportsIt)
 {
     const auto song = longSongFolder() / "exact-20min.wav";
-    std::thread canceller([] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        cancelFlag = true;
+    // The cancel comes once the decoder has begun to write, not after a
+    // guessed time: a fast machine decodes this song whole in well under a second.
+    const auto decoded = workFolder / "decoded.f32";
+    std::atomic<bool> done{false};
+    std::thread canceller([&] {
+        std::error_code notYet;
+        while (!done) {
+            if (std::filesystem::file_size(decoded, notYet) > 0 && !notYet) {
+                cancelFlag = true;
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     });
     EXPECT_EQ(messageOf([&] { decode(song); }), kCancelledMessage);
+    done = true;
     canceller.join();
     // Stopped early: far less than the whole song reached the work folder.
     EXPECT_LT(std::filesystem::file_size(workFolder / "decoded.f32"), 1200ull * 48000 * 8);
