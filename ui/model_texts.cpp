@@ -1,15 +1,18 @@
 #include "ui/model_texts.h"
 
+#include "app/window_texts.h"
+#include "base/utf.h"
+
 HeaderIdleTexts headerIdleTexts(BeatModelKind kind)
 {
     // The stand-in is a classical rhythm tracker: no text may promise the
     // trained network it replaces.
     if (kind == BeatModelKind::StandIn)
-        return {u"RASTREO CL\u00C1SICO", u"AN\u00C1LISIS R\u00CDTMICO LOCAL", u"Rastreador de reserva incluido"};
-    return {u"BEAT THIS!", u"AN\u00C1LISIS NEURONAL LOCAL", u"Modelo entrenado incluido"};
+        return {utf8ToUtf16(kStandInTitle), utf8ToUtf16(kStandInUnderTempo), utf8ToUtf16(kStandInModelLine)};
+    return {utf8ToUtf16(kTrainedTitle), utf8ToUtf16(kTrainedUnderTempo), utf8ToUtf16(kTrainedModelLine)};
 }
 
 std::u16string mapCaption(BeatModelKind kind)
 {
-    return kind == BeatModelKind::StandIn ? u"Rastreador de reserva  /  CPU local" : u"Beat This!  /  CPU local";
+    return utf8ToUtf16(kind == BeatModelKind::StandIn ? kStandInMapCaption : kTrainedMapCaption);
 }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "ui/theme.h"
+
 Ring ringOf(double width, double height)
 {
     return Ring{0.5 * width, 0.52 * height, std::max(40.0, std::min(0.43 * height, 0.42 * width))};
@@ -50,7 +52,7 @@ uint32_t hueColour(float h, uint8_t alpha)
 uint32_t beatColour(const Analysis& analysis, int64_t beat, uint8_t alpha)
 {
     if (beat < 0 || static_cast<size_t>(beat) >= analysis.beats.size())
-        return static_cast<uint32_t>(alpha) << 24 | 0x465C70;
+        return static_cast<uint32_t>(alpha) << 24 | kNoBeatRgb;
     const double* chroma = analysis.beats[static_cast<size_t>(beat)].chroma;
     const auto strongest = std::max_element(chroma, chroma + 12) - chroma;
     return hueColour(static_cast<float>(strongest) / 12, alpha);

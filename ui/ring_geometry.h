@@ -23,7 +23,7 @@ int32_t beatAtPoint(double width, double height, double dpiScale, int x, int y, 
 
 // ARGB of hue h (0 ... 1) in the map's bright palette.
 uint32_t hueColour(float h, uint8_t alpha);
-// The beat's colour by its strongest chroma entry; 0x465C70 for no beat.
+// The beat's colour by its strongest chroma entry; kNoBeatRgb for no beat.
 uint32_t beatColour(const Analysis& analysis, int64_t beat, uint8_t alpha);
 
 // Half the drawn width of a tempo in segment digits of width 21, to centre it.
