@@ -14,7 +14,10 @@
 #include "app/settings.h"
 #include "bench/synthetic_song.h"
 #include "ui/win32/commands.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/dialogs.h"
 #include "ui/win32/main_window.h"
+#include "ui/win32/widgets.h"
 
 using Clock = std::chrono::steady_clock;
 
@@ -67,11 +70,11 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-void pump()
+void pump(WindowState& s)
 {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        dispatchWindowMessage(message);
+        dispatchWindowMessage(s, message);
 }
 
 // Paints everything now, as a 33 ms tick during playback asks for.
@@ -84,10 +87,10 @@ double repaint(HWND window)
 
 // What one 33 ms tick of the playback timer repaints: the main window and
 // both views (the state buttons only when what they show changed).
-double tick(HWND window)
+double tick(WindowState& s, HWND window)
 {
     const auto start = Clock::now();
-    refreshViews();
+    refreshViews(s);
     RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     return millis(Clock::now() - start);
 }
@@ -110,43 +113,44 @@ int main()
 {
     Running running;
     loadSettings(running.folders);
-    HWND window = startWindow(running, systemSeams(), SW_SHOW);
-    pump();
+    std::unique_ptr<WindowState> shown = startWindow(running, systemSeams(), SW_SHOW);
+    WindowState& s = *shown;
+    HWND window = s.widgets.main;
+    pump(s);
 
     const double seconds = 20 * 60;
-    WindowState& s = ui();
     s.doc.song.audio = syntheticSong(static_cast<int64_t>(seconds * 48000));
     s.doc.song.analysis = denseAnalysis(seconds, 3000, 5);
     auto begin = Clock::now();
-    s.peaks = buildPeaks(s.doc.song.audio);
+    s.timeline.peaks = buildPeaks(s.doc.song.audio);
     ++s.doc.songGeneration;
     const double peaks = millis(Clock::now() - begin);
-    s.visibleSpan = seconds;
-    HWND list = control(kIdList);
+    s.timeline.visibleSpan = seconds;
+    HWND list = control(s.widgets, kIdList);
     SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Manual"));
     for (size_t k = 0; k < s.doc.song.analysis.loops.size(); ++k)
         SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Loop"));
     chooseCandidate(s.doc, 1);
-    showEntry();
-    setBusy(false);
-    pump();
+    showEntry(s);
+    setBusy(s, false);
+    pump(s);
 
     s.doc.view.playhead = 300;
     const double first = repaint(window);
     std::vector<double> whole, zoomed, middle;
     for (int i = 0; i < 60; ++i) {
         s.doc.view.playhead = 300 + i * 0.033;
-        s.hoveredBeat = -1;
+        s.map.hoveredBeat = -1;
         whole.push_back(repaint(window));
     }
-    s.visibleSpan = 20;
-    s.viewStart = 295;
+    s.timeline.visibleSpan = 20;
+    s.timeline.viewStart = 295;
     for (int i = 0; i < 60; ++i) {
         s.doc.view.playhead = 300 + i * 0.033;
         zoomed.push_back(repaint(window));
     }
-    s.visibleSpan = 8;
-    s.viewStart = 296;
+    s.timeline.visibleSpan = 8;
+    s.timeline.viewStart = 296;
     for (int i = 0; i < 60; ++i) {
         s.doc.view.playhead = 300 + i * 0.033;
         middle.push_back(repaint(window));
@@ -165,15 +169,15 @@ int main()
     std::vector<double> ticks;
     for (int i = 0; i < 60; ++i) {
         s.doc.view.playhead = 300 + i * 0.033;
-        ticks.push_back(tick(window));
+        ticks.push_back(tick(s, window));
     }
     std::printf("  one playback tick (main window, both views), 8 s shown: median %.2f ms, slowest %.2f ms\n",
                 median(ticks), *std::max_element(ticks.begin(), ticks.end()));
     std::printf("  of which, each alone at 8 s shown: main window %.2f ms, map %.2f ms, timeline %.2f ms\n",
-                repaintAlone(window), repaintAlone(s.map), repaintAlone(s.timeline));
+                repaintAlone(window), repaintAlone(s.widgets.map), repaintAlone(s.widgets.timeline));
     std::printf("  against the 33 ms timer period\n");
     DestroyWindow(window);
-    pump();
-    endWindow(running);
+    pump(s);
+    endWindow(std::move(shown), running);
     return 0;
 }

@@ -12,38 +12,43 @@
 #include "base/cancel.h"
 #include "base/utf.h"
 #include "ui/timeline_geometry.h"
-#include "ui/win32/main_window.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/widgets.h"
 
 namespace {
 
 // The timer follows a playback that started; a failure shows its text.
-void applyStart(const StartOutcome& outcome)
+void applyStart(WindowState& s, const StartOutcome& outcome)
 {
     if (outcome.started)
-        SetTimer(ui().main, kPlaybackTimer, kPlaybackTimerMs, nullptr);
+        SetTimer(s.widgets.main, kPlaybackTimer, kPlaybackTimerMs, nullptr);
     if (!outcome.status.empty())
-        setStatus(toWide(outcome.status));
-    refreshViews();
+        setStatus(s.widgets, toWide(outcome.status));
+    refreshViews(s);
+}
+
+Player& player(WindowState& s)
+{
+    return s.running->player;
 }
 
 // Stops playback, shows the job's text and disables what a job must not meet.
-std::function<void()> prepareForJob(const char* status)
+std::function<void()> prepareForJob(WindowState& s, const char* status)
 {
-    return [status] {
-        stopPlaybackAndRefresh();
-        setStatus(toWide(std::string(status) + kEllipsis));
-        setBusy(true);
+    return [&s, status] {
+        stopPlaybackAndRefresh(s);
+        setStatus(s.widgets, toWide(std::string(status) + kEllipsis));
+        setBusy(s, true);
     };
 }
 
 // A job that could not start leaves the window as it was, with the reason.
-void startJob(Job job, const char* status)
+void startJob(WindowState& s, Job job, const char* status)
 {
-    WindowState& s = ui();
     try {
-        launch(s.running->jobs, std::move(job), prepareForJob(status));
+        launch(s.running->jobs, std::move(job), prepareForJob(s, status));
     } catch (const std::exception&) {
-        setBusy(false);
+        setBusy(s, false);
         throw std::runtime_error(kUnexpectedErrorMessage);
     }
 }
@@ -51,32 +56,32 @@ void startJob(Job job, const char* status)
 void openAudio(WindowState& s)
 {
     s.doc.sessionToRestore.reset();
-    const std::filesystem::path song = s.seams.fileDialog(s.main, DialogKind::OpenAudio);
+    const std::filesystem::path song = s.seams.fileDialog(s.widgets.main, DialogKind::OpenAudio);
     if (!song.empty())
-        openSong(song);
+        openSong(s, song);
 }
 
 void chooseOutputFolder(WindowState& s)
 {
-    const std::filesystem::path folder = s.seams.folderPicker(s.main);
+    const std::filesystem::path folder = s.seams.folderPicker(s.widgets.main);
     if (folder.empty())
         return;
     storeOutputFolder(s.running->folders, folder);
-    SetWindowTextW(s.outputLabel, s.running->folders.outputFolder.wstring().c_str());
+    SetWindowTextW(s.widgets.outputLabel, s.running->folders.outputFolder.wstring().c_str());
 }
 
 void chooseListRow(WindowState& s)
 {
-    chooseCandidate(s.doc, static_cast<int>(SendMessageW(control(kIdList), LB_GETCURSEL, 0, 0)));
-    showEntry();
+    chooseCandidate(s.doc, static_cast<int>(SendMessageW(control(s.widgets, kIdList), LB_GETCURSEL, 0, 0)));
+    showEntry(s);
 }
 
 void startExport(WindowState& s)
 {
-    if (!audioLoaded())
+    if (!songLoaded(s.doc))
         return;
     const CutSettings settings = checkedSettings(s.doc);
-    startJob(exportJob(s.doc.song.audio, s.doc.song.analysis, settings, s.running->folders.outputFolder,
+    startJob(s, exportJob(s.doc.song.audio, s.doc.song.analysis, settings, s.running->folders.outputFolder,
                        s.doc.song.path),
              kExportStatus);
 }
@@ -84,54 +89,54 @@ void startExport(WindowState& s)
 void showExport(WindowState& s)
 {
     if (!s.doc.lastExportFolder.empty())
-        s.seams.shellOpen(s.main, s.doc.lastExportFolder.wstring());
+        s.seams.shellOpen(s.widgets.main, s.doc.lastExportFolder.wstring());
 }
 
 void saveSessionCommand(WindowState& s)
 {
-    const std::filesystem::path file = s.seams.fileDialog(s.main, DialogKind::SaveSession);
+    const std::filesystem::path file = s.seams.fileDialog(s.widgets.main, DialogKind::SaveSession);
     if (file.empty())
         return;
     saveDocumentSession(s.doc, file, s.running->folders.outputFolder);
-    setStatus(toWide(std::string(kSessionSavedMessage)));
+    setStatus(s.widgets, toWide(std::string_view(kSessionSavedMessage)));
 }
 
 void openSessionCommand(WindowState& s)
 {
-    const std::filesystem::path file = s.seams.fileDialog(s.main, DialogKind::OpenSession);
+    const std::filesystem::path file = s.seams.fileDialog(s.widgets.main, DialogKind::OpenSession);
     if (file.empty())
         return;
     const std::filesystem::path song = openDocumentSession(s.doc, file, s.running->folders.outputFolder);
-    SetWindowTextW(s.outputLabel, s.running->folders.outputFolder.wstring().c_str());
-    openSong(song);
+    SetWindowTextW(s.widgets.outputLabel, s.running->folders.outputFolder.wstring().c_str());
+    openSong(s, song);
 }
 
 void help(WindowState& s)
 {
-    s.seams.shellOpen(s.main, (installFolder() / kHelpFileName).wstring());
+    s.seams.shellOpen(s.widgets.main, (installFolder() / kHelpFileName).wstring());
 }
 
-void joinTest(WindowState& s) { applyStart(playJoinTest(s.doc, player())); }
-void playButton(WindowState& s) { applyStart(playOrPause(s.doc, player())); }
-void original(WindowState& s) { applyStart(chooseMode(s.doc, player(), PlaybackMode::Original)); }
-void loop(WindowState& s) { applyStart(chooseMode(s.doc, player(), PlaybackMode::Loop)); }
-void explore(WindowState& s) { applyStart(chooseMode(s.doc, player(), PlaybackMode::Explore)); }
-void beatBack(WindowState& s) { applyStart(stepBeat(s.doc, player(), -1)); }
-void beatForward(WindowState& s) { applyStart(stepBeat(s.doc, player(), +1)); }
-void stopCommand(WindowState&) { stopPlaybackAndRefresh(); }
-void zoomOut(WindowState&) { zoomTimeline(1.5); }
-void zoomIn(WindowState&) { zoomTimeline(2.0 / 3.0); }
+void joinTest(WindowState& s) { applyStart(s, playJoinTest(s.doc, player(s))); }
+void playButton(WindowState& s) { applyStart(s, playOrPause(s.doc, player(s))); }
+void original(WindowState& s) { applyStart(s, chooseMode(s.doc, player(s), PlaybackMode::Original)); }
+void loop(WindowState& s) { applyStart(s, chooseMode(s.doc, player(s), PlaybackMode::Loop)); }
+void explore(WindowState& s) { applyStart(s, chooseMode(s.doc, player(s), PlaybackMode::Explore)); }
+void beatBack(WindowState& s) { applyStart(s, stepBeat(s.doc, player(s), -1)); }
+void beatForward(WindowState& s) { applyStart(s, stepBeat(s.doc, player(s), +1)); }
+void stopCommand(WindowState& s) { stopPlaybackAndRefresh(s); }
+void zoomOut(WindowState& s) { zoomTimeline(s, 1.5); }
+void zoomIn(WindowState& s) { zoomTimeline(s, 2.0 / 3.0); }
 
 void magnet(WindowState& s)
 {
     s.doc.magnet = !s.doc.magnet;
-    refreshViews();
+    refreshViews(s);
 }
 
-void cancel(WindowState&)
+void cancel(WindowState& s)
 {
     cancelFlag.exchange(true);
-    setStatus(toWide(std::string(kCancellingStatus)));
+    setStatus(s.widgets, toWide(std::string_view(kCancellingStatus)));
 }
 
 struct CommandEntry {
@@ -155,16 +160,15 @@ const std::array<CommandEntry, 20> kCommands = {{
 
 } // namespace
 
-void stopPlaybackAndRefresh()
+void stopPlaybackAndRefresh(WindowState& s)
 {
-    stop(ui().doc, player());
-    KillTimer(ui().main, kPlaybackTimer);
-    refreshViews();
+    stop(s.doc, player(s));
+    KillTimer(s.widgets.main, kPlaybackTimer);
+    refreshViews(s);
 }
 
-void runCommand(int id)
+void runCommand(WindowState& s, int id)
 {
-    WindowState& s = ui();
     for (const CommandEntry& entry : kCommands) {
         if (entry.id != id)
             continue;
@@ -173,41 +177,40 @@ void runCommand(int id)
         try {
             entry.run(s);
         } catch (const std::exception& e) {
-            s.seams.messageBox(s.main, toWide(std::string(e.what())), MB_ICONINFORMATION);
+            s.seams.messageBox(s.widgets.main, toWide(std::string_view(e.what())), MB_ICONINFORMATION);
         }
         return;
     }
 }
 
-void openSong(const std::filesystem::path& path)
+void openSong(WindowState& s, const std::filesystem::path& path)
 {
-    WindowState& s = ui();
     if (s.doc.view.busy)
         return;
     s.doc.song.path = path;
-    SetWindowTextW(s.songLabel, path.filename().wstring().c_str());
-    startJob(loadJob(path, s.running->folders, s.running->model, s.running->jobs.mainWindow), kLoadStatus);
+    SetWindowTextW(s.widgets.songLabel, path.filename().wstring().c_str());
+    startJob(s, loadJob(path, s.running->folders, s.running->model, s.running->jobs.mainWindow), kLoadStatus);
 }
 
-void zoomTimeline(double factor)
+void zoomTimeline(WindowState& s, double factor)
 {
-    WindowState& s = ui();
-    if (!audioLoaded())
+    if (!songLoaded(s.doc))
         return;
-    const TimelineView next = zoomedView(TimelineView{s.viewStart, s.visibleSpan, songDuration(s.doc), 0}, factor, 0.5);
-    s.visibleSpan = next.visibleSpan;
-    s.viewStart = next.viewStart;
-    refreshViews();
+    TimelineState& t = s.timeline;
+    const TimelineView next = zoomedView(TimelineView{t.viewStart, t.visibleSpan, songDuration(s.doc), 0}, factor, 0.5);
+    t.visibleSpan = next.visibleSpan;
+    t.viewStart = next.viewStart;
+    refreshViews(s);
 }
 
-void seekTo(double t)
+void seekTo(WindowState& s, double t)
 {
-    applyStart(seekTo(ui().doc, player(), t));
+    applyStart(s, seekTo(s.doc, player(s), t));
 }
 
-void placeCutAt(CutField field, double t)
+void placeCutAt(WindowState& s, CutField field, double t)
 {
-    placeCut(ui().doc, field, t);
-    showEntry();
-    refreshViews();
+    placeCut(s.doc, field, t);
+    showEntry(s);
+    refreshViews(s);
 }

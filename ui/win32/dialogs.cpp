@@ -1,6 +1,4 @@
-// The parts of the window a person answers: file dialogs, the folder
-// picker, message boxes and the shell.
-#include <windows.h>
+#include "ui/win32/dialogs.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -8,7 +6,8 @@
 
 #include <string>
 
-#include "ui/win32/main_window.h"
+#include "app/window_texts.h"
+#include "ui/win32/widgets.h"
 
 namespace {
 
@@ -53,11 +52,10 @@ std::filesystem::path systemFileDialog(HWND owner, DialogKind kind)
 {
     if (kind == DialogKind::OpenAudio)
         return fileDialog(owner, false,
-                          filterList({{L"Audio (MP3, WAV, FLAC, OGG, M4A, AAC, OPUS, WMA)",
-                                       L"*.mp3;*.wav;*.flac;*.ogg;*.m4a;*.aac;*.opus;*.wma"},
-                                      {L"Todos los archivos", L"*.*"}}),
+                          filterList({{toWide(kAudioFilterName), L"*.mp3;*.wav;*.flac;*.ogg;*.m4a;*.aac;*.opus;*.wma"},
+                                      {toWide(kAllFilesFilterName), L"*.*"}}),
                           nullptr);
-    const std::wstring filter = filterList({{L"Proyecto Tamrel Loop (*.tamrelloop)", L"*.tamrelloop"}});
+    const std::wstring filter = filterList({{toWide(kSessionFilterName), L"*.tamrelloop"}});
     return fileDialog(owner, kind == DialogKind::SaveSession, filter, L"tamrelloop");
 }
 
@@ -71,7 +69,7 @@ std::filesystem::path folderPicker(HWND owner)
     FILEOPENDIALOGOPTIONS options = 0;
     if (SUCCEEDED(dialog->GetOptions(&options)) &&
         SUCCEEDED(dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM)) &&
-        SUCCEEDED(dialog->SetTitle(L"Carpeta para tus loops")) && SUCCEEDED(dialog->Show(owner))) {
+        SUCCEEDED(dialog->SetTitle(toWide(kFolderPickerTitle).c_str())) && SUCCEEDED(dialog->Show(owner))) {
         IShellItem* item = nullptr;
         if (SUCCEEDED(dialog->GetResult(&item))) {
             PWSTR path = nullptr;
@@ -92,7 +90,7 @@ Seams systemSeams()
 {
     Seams seams;
     seams.messageBox = [](HWND owner, const std::wstring& text, UINT style) {
-        return MessageBoxW(owner, text.c_str(), kProgramTitle, style);
+        return MessageBoxW(owner, text.c_str(), toWide(std::string_view(kProgramTitleText)).c_str(), style);
     };
     seams.shellOpen = [](HWND owner, const std::wstring& target) {
         ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);

@@ -16,19 +16,17 @@ using Gdiplus::SmoothingModeAntiAlias;
 using Gdiplus::UnitWorld;
 using namespace Gdiplus::DllExports;
 
-double dpiScale = 1.0;
-
 COLORREF toColorref(Argb argb)
 {
     return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
 }
 
-Graphics* openGraphics(HDC dc, bool antiAlias)
+Graphics* openGraphics(HDC dc, bool antiAlias, double scale)
 {
     Graphics* graphics = nullptr;
     if (GdipCreateFromHDC(dc, &graphics) != Ok)
         return nullptr;
-    GdipScaleWorldTransform(graphics, static_cast<REAL>(dpiScale), static_cast<REAL>(dpiScale), MatrixOrderPrepend);
+    GdipScaleWorldTransform(graphics, static_cast<REAL>(scale), static_cast<REAL>(scale), MatrixOrderPrepend);
     if (antiAlias)
         GdipSetSmoothingMode(graphics, SmoothingModeAntiAlias);
     return graphics;
@@ -128,7 +126,6 @@ void fillPolygon(Graphics* g, Argb argb, const PointF* points, int count)
 void drawSegmentText(Graphics* g, std::u16string_view text, float x, float y, float dw, float dh, Argb colour)
 {
     constexpr float t = 2.4f;
-    constexpr Argb unlit = 0xFF1C222A;
     for (const SegmentGlyph& glyph : segmentLayout(text, dw)) {
         const float px = x + glyph.x;
         if (glyph.character == u'.') {
@@ -149,7 +146,7 @@ void drawSegmentText(Graphics* g, std::u16string_view text, float x, float y, fl
                 {px + 3, y + half - 1.2f, dw - 6, t},      // middle
             };
             for (int s = 0; s < 7; ++s)
-                fillRect(g, (mask >> s) & 1 ? colour : unlit, seg[s][0], seg[s][1], seg[s][2], seg[s][3]);
+                fillRect(g, (mask >> s) & 1 ? colour : kUnlitSegment, seg[s][0], seg[s][1], seg[s][2], seg[s][3]);
         }
     }
 }

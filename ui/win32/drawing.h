@@ -1,5 +1,5 @@
-// The painting vocabulary of every window: the scale, the palette, GDI+
-// shapes in logical (96-DPI) units, and the segment digits.
+// The painting vocabulary of every window: GDI+ shapes in logical (96-DPI)
+// units on a graphics object scaled to the window, and the segment digits.
 #pragma once
 #include <windows.h>
 
@@ -15,25 +15,15 @@ using std::min;
 } // namespace Gdiplus
 #include <gdiplus.h>
 
-// GetDpiForSystem() / 96, or less when the work area is too small for the
-// layout at that scale (fittingScale); fixed at start-up.
-extern double dpiScale;
-
-using Argb = uint32_t;
-inline constexpr Argb TextColour = 0xFFE8EBF3;
-inline constexpr Argb Muted = 0xFF808C9E;
-inline constexpr Argb Line = 0xFF2B303B;
-inline constexpr Argb Green = 0xFF51DCB3;
-inline constexpr Argb Orange = 0xFFF8B14D;
-inline constexpr Argb Lilac = 0xFFB191FF;
+#include "ui/theme.h"
 
 // The same colour for GDI (alpha dropped).
 COLORREF toColorref(Argb argb);
 
 using Graphics = Gdiplus::GpGraphics;
 
-// A graphics object on dc with the world scaled by dpiScale.
-Graphics* openGraphics(HDC dc, bool antiAlias);
+// A graphics object on dc with the world scaled by scale.
+Graphics* openGraphics(HDC dc, bool antiAlias, double scale);
 void closeGraphics(Graphics* graphics);
 
 void fillRect(Graphics* g, Argb argb, float x, float y, float width, float height);

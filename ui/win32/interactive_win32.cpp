@@ -2,23 +2,28 @@
 
 #include <exception>
 
-#include "base/utf.h"
+#include "app/window_texts.h"
 #include "ui/win32/commands.h"
+#include "ui/win32/dialogs.h"
 #include "ui/win32/main_window.h"
+#include "ui/win32/widgets.h"
 
 int runInteractive(const std::vector<std::filesystem::path>& args, Running& running)
 {
     int exitCode = 0;
+    std::unique_ptr<WindowState> window;
     try {
-        startWindow(running, systemSeams(), SW_SHOWDEFAULT);
+        window = startWindow(running, systemSeams(), SW_SHOWDEFAULT);
         if (args.size() == 2 && std::filesystem::exists(args[1]))
-            openSong(args[1]);
-        runMessageLoop();
+            openSong(*window, args[1]);
+        runMessageLoop(*window);
     } catch (const std::exception& e) {
-        if (ui().main && IsWindow(ui().main))
-            MessageBoxW(ui().main, toWide(std::string(e.what())).c_str(), kProgramTitle, MB_ICONERROR);
+        HWND main = window ? window->widgets.main : nullptr;
+        if (main && IsWindow(main))
+            MessageBoxW(main, toWide(std::string_view(e.what())).c_str(),
+                        toWide(std::string_view(kProgramTitleText)).c_str(), MB_ICONERROR);
         exitCode = 1;
     }
-    endWindow(running);
+    endWindow(std::move(window), running);
     return exitCode;
 }

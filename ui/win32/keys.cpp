@@ -1,8 +1,8 @@
-// The keyboard hook: the message loop shows it every message first.
+#include "ui/win32/keys.h"
+
 #include <cwchar>
 
 #include "ui/win32/commands.h"
-#include "ui/win32/main_window.h"
 
 namespace {
 
@@ -13,25 +13,25 @@ bool focusInField()
     return focus && GetClassNameW(focus, name, 16) > 0 && _wcsicmp(name, L"Edit") == 0;
 }
 
-void markCut(CutField field)
+void markCut(WindowState& s, CutField field)
 {
-    placeCutAt(field, ui().doc.view.playhead);
+    placeCutAt(s, field, s.doc.view.playhead);
 }
 
 } // namespace
 
-bool keyboardHook(const MSG& message)
+bool keyboardHook(WindowState& s, const MSG& message)
 {
-    if (message.message != WM_KEYDOWN || !ui().main)
+    if (message.message != WM_KEYDOWN || !s.widgets.main)
         return false;
     const bool inField = focusInField();
     if (GetKeyState(VK_CONTROL) < 0) {
         if (message.wParam == 'O') {
-            runCommand(kIdOpenAudio);
+            runCommand(s, kIdOpenAudio);
             return true;
         }
         if (message.wParam == 'S') {
-            runCommand(kIdSaveSession);
+            runCommand(s, kIdSaveSession);
             return true;
         }
     }
@@ -39,28 +39,28 @@ bool keyboardHook(const MSG& message)
         return false;
     switch (message.wParam) {
     case VK_ESCAPE:
-        stopPlaybackAndRefresh();
+        stopPlaybackAndRefresh(s);
         return true;
     case VK_SPACE:
-        runCommand(kIdPlay);
+        runCommand(s, kIdPlay);
         return true;
     case VK_HOME:
-        seekTo(0.0);
+        seekTo(s, 0.0);
         return true;
     case VK_LEFT:
-        runCommand(kIdBeatBack);
+        runCommand(s, kIdBeatBack);
         return true;
     case VK_RIGHT:
-        runCommand(kIdBeatForward);
+        runCommand(s, kIdBeatForward);
         return true;
     case 'A':
-        markCut(CutField::Start);
+        markCut(s, CutField::Start);
         return true;
     case 'B':
-        markCut(CutField::End);
+        markCut(s, CutField::End);
         return true;
     case 'O':
-        markCut(CutField::Outro);
+        markCut(s, CutField::Outro);
         return true;
     default:
         return false;

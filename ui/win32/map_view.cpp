@@ -1,20 +1,19 @@
-// The connection map: the whole song as a ring of beats coloured by pitch,
-// every compatible jump as a curve across it, the beat under the mouse or at
-// the playhead with its jumps, and a flash for a jump the exploration takes.
-// A click seeks to a beat; a double click sets cut A there.
+#include "ui/win32/map_view.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 
-#include "playback/beat_walk.h"
+#include "app/window_texts.h"
 #include "base/number_format.h"
+#include "playback/beat_walk.h"
 #include "ui/ring_geometry.h"
 #include "ui/win32/commands.h"
-#include "ui/win32/main_window.h"
-#include "ui/win32/paint.h"
 #include "ui/win32/paint_buffer.h"
+#include "ui/win32/widgets.h"
+#include "ui/win32/window_edge.h"
 
 namespace {
 
@@ -52,28 +51,27 @@ void fillDisc(Graphics* g, Argb colour, PointF centre, float diameter)
     fillEllipse(g, colour, centre.X - diameter / 2, centre.Y - diameter / 2, diameter, diameter);
 }
 
-void paintEmptyRing(Graphics* g, const Ring& ring)
+void paintEmptyRing(TextBatch& texts, Graphics* g, const Ring& ring)
 {
     const auto cx = static_cast<float>(ring.cx), cy = static_cast<float>(ring.cy), r = static_cast<float>(ring.r);
-    drawEllipse(g, 0xFF444F5E, 2.0f, cx - r, cy - r, 2 * r, 2 * r);
-    queueText(L"Escucha la estructura", cx - r, cy - 32, 2 * r, 34, 23, TextColour, true, 1);
-    queueText(L"Arrastra una canci\u00F3n o pulsa + Audio", cx - r, cy + 5, 2 * r, 27, 12, Muted, false, 1);
-    queueText(L"Los beats y sus conexiones aparecer\u00E1n aqu\u00ED", cx - r, cy + 34, 2 * r, 23, 11, Muted, false, 1);
+    drawEllipse(g, kEmptyRing, 2.0f, cx - r, cy - r, 2 * r, 2 * r);
+    queueText(texts, toWide(kEmptyMapTitle), cx - r, cy - 32, 2 * r, 34, 23, TextColour, true, 1);
+    queueText(texts, toWide(kEmptyMapHint), cx - r, cy + 5, 2 * r, 27, 12, Muted, false, 1);
+    queueText(texts, toWide(kEmptyMapPromise), cx - r, cy + 34, 2 * r, 23, 11, Muted, false, 1);
 }
 
 void paintGuideRings(Graphics* g, const Ring& ring)
 {
     const auto cx = static_cast<float>(ring.cx), cy = static_cast<float>(ring.cy), r = static_cast<float>(ring.r);
     for (float radius : {r + 15, r - 15})
-        drawEllipse(g, 0xFF20262F, 1.0f, cx - radius, cy - radius, 2 * radius, 2 * radius);
+        drawEllipse(g, kGuideRing, 1.0f, cx - radius, cy - radius, 2 * radius, 2 * radius);
 }
 
 // Background, guide rings, the faint web of connections and the beat dots:
 // everything that changes only with the song and the view's size.
-void paintStill(Graphics* g, const RingView& v, float W, float H)
+void paintStill(Graphics* g, const Analysis& a, const RingView& v, float W, float H)
 {
-    const Analysis& a = ui().doc.song.analysis;
-    fillRect(g, 0xFF0F1116, 0, 0, W, H);
+    fillRect(g, kBackground, 0, 0, W, H);
     paintGuideRings(g, v.ring);
     const auto& connections = a.connections;
     // Only about 230 faint curves, whatever the song: they show the texture, not each jump.
@@ -88,18 +86,17 @@ void paintStill(Graphics* g, const RingView& v, float W, float H)
 // Drawn once per song and size and copied into every paint, so a repaint
 // during playback draws only what moves. Under emulated GDI+ the still part
 // alone costs several timer periods.
-void copyStill(const PaintBuffer& buffer, const RingView& v)
+void copyStill(const PaintBuffer& buffer, MapLayer& layer, const Document& doc, double scale, const RingView& v)
 {
-    WindowState::Layer& layer = ui().mapLayer;
     const int w = std::max(1, buffer.width), h = std::max(1, buffer.height);
     HDC dc = CreateCompatibleDC(buffer.memory);
-    if (!layer.bitmap || layer.width != w || layer.height != h || layer.song != ui().doc.songGeneration) {
+    if (!layer.bitmap || layer.width != w || layer.height != h || layer.song != doc.songGeneration) {
         if (layer.bitmap)
             DeleteObject(layer.bitmap);
-        layer = WindowState::Layer{CreateCompatibleBitmap(buffer.memory, w, h), w, h, ui().doc.songGeneration};
+        layer = MapLayer{CreateCompatibleBitmap(buffer.memory, w, h), w, h, doc.songGeneration};
         HGDIOBJ old = SelectObject(dc, layer.bitmap);
-        Graphics* g = openGraphics(dc, true);
-        paintStill(g, v, static_cast<float>(w / dpiScale), static_cast<float>(h / dpiScale));
+        Graphics* g = openGraphics(dc, true, scale);
+        paintStill(g, doc.song.analysis, v, static_cast<float>(w / scale), static_cast<float>(h / scale));
         closeGraphics(g);
         SelectObject(dc, old);
     }
@@ -109,90 +106,89 @@ void copyStill(const PaintBuffer& buffer, const RingView& v)
     DeleteDC(dc);
 }
 
-void paintFocus(Graphics* g, const RingView& v, int32_t focus)
+void paintFocus(Graphics* g, const Analysis& a, const RingView& v, int32_t focus)
 {
-    const Analysis& a = ui().doc.song.analysis;
     for (const Connection& c : a.connections)
         if (c.from == focus || c.to == focus)
             drawChord(g, v, c.from, c.to, 0.3, beatColour(a, c.to, 175), 1.35f);
 }
 
-void paintCentre(Graphics* g, const RingView& v, int32_t current)
+void paintCentre(TextBatch& texts, Graphics* g, const Analysis& a, const RingView& v, int32_t current)
 {
-    const WindowState& s = ui();
-    const Analysis& a = s.doc.song.analysis;
     const auto cx = static_cast<float>(v.ring.cx), cy = static_cast<float>(v.ring.cy), r = static_cast<float>(v.ring.r);
-    fillDisc(g, 0xED0F1116, PointF{cx, cy}, 0.78f * r);
+    fillDisc(g, kCentreDisc, PointF{cx, cy}, 0.78f * r);
     const Beat& beat = a.beats[static_cast<size_t>(current)];
     const std::u16string tempo = formatFixed(beat.bpm, 1);
     drawSegmentText(g, tempo, cx - segmentHalfWidth(tempo), cy - 45, 21, 38, TextColour);
-    queueText(L"BPM LOCAL", cx - 80, cy - 2, 160, 20, 10, Muted, true, 1);
-    queueText(L"BEAT " + std::to_wstring(current + 1) + L" / " + std::to_wstring(v.count), cx - 0.48f * r, cy + 22,
-              0.96f * r, 24, 11, Orange, false, 1);
+    queueText(texts, toWide(kLocalTempoCaption), cx - 80, cy - 2, 160, 20, 10, Muted, true, 1);
+    queueText(texts, toWide(kBeatPrefix) + std::to_wstring(current + 1) + toWide(kBeatOf) + std::to_wstring(v.count),
+              cx - 0.48f * r, cy + 22, 0.96f * r, 24, 11, Orange, false, 1);
     for (int j = 0; j < a.meter; ++j)
-        fillEllipse(g, j == beat.phase ? Green : 0xFF384250, cx - 7.0f * a.meter + 14.0f * j, cy + 54, 6, 6);
+        fillEllipse(g, j == beat.phase ? Green : kOtherPhase, cx - 7.0f * a.meter + 14.0f * j, cy + 54, 6, 6);
 }
 
-void paintMap(HWND window, HDC target)
+void paintMap(HWND window, HDC target, MapState& map, const Document& doc, PaintStyle style)
 {
     PaintBuffer buffer;
-    openPaintBuffer(buffer, window, true, target);
+    openPaintBuffer(buffer, window, style, true, target);
     Graphics* g = buffer.graphics;
-    const WindowState& s = ui();
-    const Analysis& a = s.doc.song.analysis;
-    const auto W = static_cast<float>(buffer.width / dpiScale), H = static_cast<float>(buffer.height / dpiScale);
+    TextBatch& texts = buffer.texts;
+    const Analysis& a = doc.song.analysis;
+    const auto W = static_cast<float>(buffer.width / style.scale), H = static_cast<float>(buffer.height / style.scale);
     const RingView v{ringOf(W, H), a.beats.size()};
-    queueText(L"MAPA DE CONEXIONES", 10, 0, 260, 22, 10, Muted, true);
-    queueText(s.mapCaption, W - 220, 0, 205, 22, 10, Muted);
+    queueText(texts, toWide(kMapTitle), 10, 0, 260, 22, 10, Muted, true);
+    queueText(texts, map.caption, W - 220, 0, 205, 22, 10, Muted);
     if (a.beats.empty()) {
-        fillRect(g, 0xFF0F1116, 0, 0, W, H);
+        fillRect(g, kBackground, 0, 0, W, H);
         paintGuideRings(g, v.ring);
-        paintEmptyRing(g, v.ring);
+        paintEmptyRing(texts, g, v.ring);
         closePaintBuffer(buffer);
         return;
     }
-    copyStill(buffer, v);
-    const int32_t current = beatIndexAt(a, s.doc.view.playhead);
-    paintFocus(g, v, s.hoveredBeat >= 0 ? s.hoveredBeat : current);
-    fillDisc(g, 0x2DFFD285, v.at(static_cast<size_t>(current)), 22);
+    copyStill(buffer, map.layer, doc, style.scale, v);
+    const int32_t current = beatIndexAt(a, doc.view.playhead);
+    paintFocus(g, a, v, map.hoveredBeat >= 0 ? map.hoveredBeat : current);
+    fillDisc(g, kPlayingHalo, v.at(static_cast<size_t>(current)), 22);
     fillDisc(g, Orange, v.at(static_cast<size_t>(current)), 8);
-    if (s.jumpFrom >= 0 && s.jumpTo >= 0 && GetTickCount64() - s.jumpTick < 800)
-        drawChord(g, v, s.jumpFrom, s.jumpTo, 0.0, 0xDCFFE1A2, 2.0f);
-    paintCentre(g, v, current);
-    queueText(std::to_wstring(a.connections.size()) + L" conexiones \u00B7 " + std::to_wstring(a.meter) +
-                  L" pulsos / comp\u00E1s",
+    if (map.jumpFrom >= 0 && map.jumpTo >= 0 && GetTickCount64() - map.jumpTick < 800)
+        drawChord(g, v, map.jumpFrom, map.jumpTo, 0.0, kJumpFlash, 2.0f);
+    paintCentre(texts, g, a, v, current);
+    queueText(texts,
+              std::to_wstring(a.connections.size()) + toWide(kConnectionsSuffix) + std::to_wstring(a.meter) +
+                  toWide(kBeatsPerBarSpaced),
               10, H - 28, W - 20, 23, 11, Muted, false, 1);
     closePaintBuffer(buffer);
 }
 
-int32_t beatUnder(HWND window, LPARAM lParam)
+int32_t beatUnder(HWND window, LPARAM lParam, double scale, size_t beatCount)
 {
     RECT client{};
     GetClientRect(window, &client);
-    return beatAtPoint(client.right / dpiScale, client.bottom / dpiScale, dpiScale, GET_X_LPARAM(lParam),
-                       GET_Y_LPARAM(lParam), ui().doc.song.analysis.beats.size());
+    return beatAtPoint(client.right / scale, client.bottom / scale, scale, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
+                       beatCount);
 }
 
 } // namespace
 
 namespace {
 
-LRESULT handleMapMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT handleMapMessage(WindowState& s, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    WindowState& s = ui();
+    MapState& map = s.map;
+    const std::vector<Beat>& beats = s.doc.song.analysis.beats;
     switch (message) {
     case WM_PAINT:
-        paintMap(window, nullptr);
+        paintMap(window, nullptr, map, s.doc, paintStyle(s));
         return 0;
     case WM_PRINTCLIENT:
-        paintMap(window, reinterpret_cast<HDC>(wParam));
+        paintMap(window, reinterpret_cast<HDC>(wParam), map, s.doc, paintStyle(s));
         return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_MOUSEMOVE: {
-        const int32_t beat = beatUnder(window, lParam);
-        if (beat != s.hoveredBeat) {
-            s.hoveredBeat = beat;
+        const int32_t beat = beatUnder(window, lParam, s.scale, beats.size());
+        if (beat != map.hoveredBeat) {
+            map.hoveredBeat = beat;
             InvalidateRect(window, nullptr, FALSE);
         }
         TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, window, 0};
@@ -200,20 +196,20 @@ LRESULT handleMapMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         return 0;
     }
     case WM_MOUSELEAVE:
-        s.hoveredBeat = -1;
+        map.hoveredBeat = -1;
         InvalidateRect(window, nullptr, FALSE);
         return 0;
     case WM_LBUTTONDOWN:
         if (s.doc.view.busy)
             break;
-        if (const int32_t beat = beatUnder(window, lParam); beat >= 0)
-            seekTo(s.doc.song.analysis.beats[static_cast<size_t>(beat)].time);
+        if (const int32_t beat = beatUnder(window, lParam, s.scale, beats.size()); beat >= 0)
+            seekTo(s, beats[static_cast<size_t>(beat)].time);
         return 0;
     case WM_LBUTTONDBLCLK:
         if (s.doc.view.busy)
             break;
-        if (const int32_t beat = beatUnder(window, lParam); beat >= 0) {
-            placeCutAt(CutField::Start, s.doc.song.analysis.beats[static_cast<size_t>(beat)].time);
+        if (const int32_t beat = beatUnder(window, lParam, s.scale, beats.size()); beat >= 0) {
+            placeCutAt(s, CutField::Start, beats[static_cast<size_t>(beat)].time);
         }
         return 0;
     default:
@@ -226,5 +222,6 @@ LRESULT handleMapMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 
 LRESULT CALLBACK mapProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return guarded([&] { return handleMapMessage(window, message, wParam, lParam); });
+    return atWindowEdge(window, message, wParam, lParam,
+                        [&](WindowState& s) { return handleMapMessage(s, window, message, wParam, lParam); });
 }

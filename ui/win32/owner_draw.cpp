@@ -1,90 +1,92 @@
-// The owner-drawn list entries and buttons.
+#include "ui/win32/owner_draw.h"
+
 #include <algorithm>
 #include <string>
 
-#include "base/number_format.h"
-#include "ui/win32/main_window.h"
-#include "ui/win32/paint.h"
-#include "ui/win32/text_batch.h"
+#include "app/window_texts.h"
+#include "ui/win32/drawing.h"
+#include "ui/win32/widgets.h"
 
 namespace {
 
-float logical(LONG pixels)
+float logical(LONG pixels, double scale)
 {
-    return static_cast<float>(pixels / dpiScale);
-}
-
-std::wstring fixed(double x, int decimals)
-{
-    return toWide(formatFixed(x, decimals));
+    return static_cast<float>(pixels / scale);
 }
 
 } // namespace
 
-void paintListEntry(const DRAWITEMSTRUCT& item)
+void paintListEntry(const Document& doc, PaintStyle style, const DRAWITEMSTRUCT& item)
 {
     if (item.itemID == static_cast<UINT>(-1))
         return;
-    Graphics* g = openGraphics(item.hDC, false);
+    const double scale = style.scale;
+    Graphics* g = openGraphics(item.hDC, false, scale);
     TextBatch batch;
-    openBatch(batch, item.hDC);
-    const float x = logical(item.rcItem.left), y = logical(item.rcItem.top);
-    const float w = logical(item.rcItem.right - item.rcItem.left), h = logical(item.rcItem.bottom - item.rcItem.top);
+    openBatch(batch, item.hDC, style);
+    const float x = logical(item.rcItem.left, scale), y = logical(item.rcItem.top, scale);
+    const float w = logical(item.rcItem.right - item.rcItem.left, scale);
+    const float h = logical(item.rcItem.bottom - item.rcItem.top, scale);
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     if (selected) {
-        fillRect(g, 0xFF2A333A, x, y, w, h);
+        fillRect(g, kEntrySelected, x, y, w, h);
         fillRect(g, Green, x, y, 3, h);
     } else {
-        fillRect(g, 0xFF161A21, x, y, w, h);
+        fillRect(g, kEntry, x, y, w, h);
     }
-    const auto& loops = ui().doc.song.analysis.loops;
+    const auto& loops = doc.song.analysis.loops;
     if (item.itemID == 0) {
-        queueText(L"Cortes manuales", x + 12, y + 3, w - 24, 20, 12, TextColour, true);
-        queueText(L"Arrastra A / B / final o escribe tiempos", x + 12, y + 23, w - 24, 17, 10, Muted);
+        queueText(batch, toWide(kManualEntryTitle), x + 12, y + 3, w - 24, 20, 12, TextColour, true);
+        queueText(batch, toWide(kManualEntryHint), x + 12, y + 23, w - 24, 17, 10, Muted);
     } else if (item.itemID - 1 < loops.size()) {
         const Loop& loop = loops[item.itemID - 1];
-        queueText(std::to_wstring(loop.bars) + L" compases   \u00B7   " + fixed(loop.end - loop.start, 1) + L" s", x + 12,
-                  y + 2, w - 70, 22, 12, TextColour, true);
+        queueText(batch,
+                  std::to_wstring(loop.bars) + toWide(kBarsSuffix) + fixedText(loop.end - loop.start, 1) +
+                      toWide(kSecondsSuffix),
+                  x + 12, y + 2, w - 70, 22, 12, TextColour, true);
         // A score can pass 1 by design; people read at most 100 %.
-        queueText(fixed(100 * std::min(loop.score, 1.0), 0) + L"%", x + w - 53, y + 2, 43, 22, 12, selected ? Green : Muted, true, 1);
-        queueText(fixed(loop.start, 2) + L" \u2192 " + fixed(loop.end, 2) + L"   /   final " + fixed(loop.outro, 2),
+        queueText(batch, fixedText(100 * std::min(loop.score, 1.0), 0) + toWide(kPercentSuffix), x + w - 53, y + 2,
+                  43, 22, 12, selected ? Green : Muted, true, 1);
+        queueText(batch,
+                  fixedText(loop.start, 2) + toWide(kRangeArrow) + fixedText(loop.end, 2) + toWide(kOutroInfix) +
+                      fixedText(loop.outro, 2),
                   x + 12, y + 24, w - 24, 16, 10, Muted);
     }
-    drawLine(g, 0xFF232831, 1.0f, x, y + h - 1, x + w, y + h - 1);
+    drawLine(g, kEntryRule, 1.0f, x, y + h - 1, x + w, y + h - 1);
     closeGraphics(g);
     flushBatch(batch);
 }
 
-void paintButton(const DRAWITEMSTRUCT& item)
+void paintButton(const ButtonLook& look, PaintStyle style, const DRAWITEMSTRUCT& item)
 {
-    const WindowState& s = ui();
     const int id = static_cast<int>(item.CtlID);
     const bool enabled = IsWindowEnabled(item.hwndItem) != FALSE;
-    Argb fill = 0xFF1B1F27, fore = enabled ? TextColour : 0xFF474E5A;
+    Argb fill = kButton, fore = enabled ? TextColour : kButtonDisabledText;
     bool emphasis = false;
-    const PlaybackMode mode = s.doc.view.mode;
+    const PlaybackMode mode = look.mode;
     if ((id == kIdOriginal && mode == PlaybackMode::Original) || (id == kIdLoop && mode == PlaybackMode::Loop) ||
-        (id == kIdExplore && mode == PlaybackMode::Explore) || (id == kIdMagnet && s.doc.magnet)) {
-        fill = 0xFF303A43;
+        (id == kIdExplore && mode == PlaybackMode::Explore) || (id == kIdMagnet && look.magnet)) {
+        fill = kButtonEmphasis;
         emphasis = true;
     } else if (id == kIdExport) {
-        fill = enabled ? Orange : 0xFF423425;
-        fore = 0xFF14171C;
+        fill = enabled ? Orange : kExportDisabled;
+        fore = kExportText;
     } else if (id == kIdPlay) {
-        fill = enabled ? Green : 0xFF1D3430;
-        fore = 0xFF0F1816;
+        fill = enabled ? Green : kPlayDisabled;
+        fore = kPlayText;
     }
 
-    Graphics* g = openGraphics(item.hDC, true);
+    const double scale = style.scale;
+    Graphics* g = openGraphics(item.hDC, true, scale);
     TextBatch batch;
-    openBatch(batch, item.hDC);
-    const float G = logical(item.rcItem.right - item.rcItem.left), B = logical(item.rcItem.bottom - item.rcItem.top);
+    openBatch(batch, item.hDC, style);
+    const float G = logical(item.rcItem.right - item.rcItem.left, scale);
+    const float B = logical(item.rcItem.bottom - item.rcItem.top, scale);
     const float cx = G / 2, cy = B / 2;
-    fillRect(g, (item.itemState & ODS_SELECTED) ? 0xFF3E434E : fill, 0, 0, G, B);
-    drawRect(g, emphasis ? 0xFF597777 : Line, 1.0f, 0, 0, G - 1, B - 1);
+    fillRect(g, (item.itemState & ODS_SELECTED) ? kButtonPressed : fill, 0, 0, G, B);
+    drawRect(g, emphasis ? kEmphasisBorder : Line, 1.0f, 0, 0, G - 1, B - 1);
     if (id == kIdPlay) {
-        const PlaybackState& state = s.running->player.state;
-        if (state.playing.load() && !state.paused.load()) {
+        if (look.playing) {
             fillRect(g, fore, cx - 6, cy - 8, 4, 16);
             fillRect(g, fore, cx + 2, cy - 8, 4, 16);
         } else {
@@ -99,7 +101,7 @@ void paintButton(const DRAWITEMSTRUCT& item)
         drawLine(g, fore, 1.5f, cx - m, cy, cx + 2 * m, cy + 5);
         drawLine(g, fore, 1.5f, cx - 2.5f * m, cy - 6, cx - 2.5f * m, cy + 6);
     } else {
-        queueText(windowText(item.hwndItem), 2, 0, G - 4, B, 11, fore, emphasis || id == kIdExport, 1);
+        queueText(batch, windowText(item.hwndItem), 2, 0, G - 4, B, 11, fore, emphasis || id == kIdExport, 1);
     }
     if (item.itemState & ODS_FOCUS)
         drawRect(g, Muted, 0.7f, 3, 3, G - 7, B - 7, true);

@@ -21,7 +21,7 @@ HBITMAP createPixelBitmap(HDC dc, int width, int height, uint32_t*& bits)
 
 } // namespace
 
-void openPaintBuffer(PaintBuffer& b, HWND window, bool antiAlias, HDC target, Surface surface)
+void openPaintBuffer(PaintBuffer& b, HWND window, PaintStyle style, bool antiAlias, HDC target, Surface surface)
 {
     b.window = window;
     b.printing = target != nullptr;
@@ -37,8 +37,8 @@ void openPaintBuffer(PaintBuffer& b, HWND window, bool antiAlias, HDC target, Su
         b.bitmap = createPixelBitmap(b.dc, std::max(1, b.width), std::max(1, b.height), b.bits);
     }
     b.oldBitmap = static_cast<HBITMAP>(SelectObject(b.memory, b.bitmap));
-    openBatch(b.texts, b.memory);
-    b.graphics = openGraphics(b.memory, antiAlias);
+    openBatch(b.texts, b.memory, style);
+    b.graphics = openGraphics(b.memory, antiAlias, style.scale);
 }
 
 void closePaintBuffer(PaintBuffer& b)

@@ -28,7 +28,7 @@ struct PaintBuffer {
 enum class Surface { Device, Pixels };
 
 // With a target (WM_PRINTCLIENT) the paint goes there instead of the screen,
-// through the same code.
-void openPaintBuffer(PaintBuffer& buffer, HWND window, bool antiAlias, HDC target = nullptr,
+// through the same code. The graphics and the texts draw in style's scale.
+void openPaintBuffer(PaintBuffer& buffer, HWND window, PaintStyle style, bool antiAlias, HDC target = nullptr,
                      Surface surface = Surface::Device);
 void closePaintBuffer(PaintBuffer& buffer);

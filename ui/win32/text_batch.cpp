@@ -2,58 +2,55 @@
 
 #include <cmath>
 
+#include "ui/win32/drawing.h"
+
 namespace {
 
-TextBatch* current = nullptr;
-
-int px(double logical)
+int px(double logical, double scale)
 {
-    return static_cast<int>(std::round(logical * dpiScale));
+    return static_cast<int>(std::round(logical * scale));
 }
 
 } // namespace
 
-std::vector<TextItem>* recordedTexts = nullptr;
-
-void openBatch(TextBatch& batch, HDC dc)
+void openBatch(TextBatch& batch, HDC dc, PaintStyle style)
 {
     batch.dc = dc;
-    batch.previous = current;
+    batch.style = style;
     batch.items.clear();
-    current = &batch;
 }
 
-RECT textBox(float x, float y, float width, float height)
+RECT textBox(double scale, float x, float y, float width, float height)
 {
-    return RECT{px(x), px(y), px(static_cast<double>(x) + width), px(static_cast<double>(y) + height)};
+    return RECT{px(x, scale), px(y, scale), px(static_cast<double>(x) + width, scale),
+                px(static_cast<double>(y) + height, scale)};
 }
 
 void flushBatch(TextBatch& batch)
 {
-    current = batch.previous;
+    const double scale = batch.style.scale;
     for (const TextItem& item : batch.items) {
-        HFONT font = CreateFontW(-px(item.size), 0, 0, 0, item.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+        HFONT font = CreateFontW(-px(item.size, scale), 0, 0, 0, item.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0,
                                  L"Segoe UI");
         HGDIOBJ old = SelectObject(batch.dc, font);
         SetBkMode(batch.dc, TRANSPARENT);
         SetTextColor(batch.dc, toColorref(item.colour));
-        RECT box = textBox(item.x, item.y, item.width, item.height);
+        RECT box = textBox(scale, item.x, item.y, item.width, item.height);
         DrawTextW(batch.dc, item.text.c_str(), static_cast<int>(item.text.size()), &box,
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | item.alignment);
         GdiFlush();
         SelectObject(batch.dc, old);
         DeleteObject(font);
     }
-    if (recordedTexts)
-        recordedTexts->insert(recordedTexts->end(), batch.items.begin(), batch.items.end());
+    if (batch.style.sink && *batch.style.sink)
+        for (const TextItem& item : batch.items)
+            (*batch.style.sink)(item);
     batch.items.clear();
 }
 
-void queueText(std::wstring_view text, float x, float y, float width, float height, float size, Argb colour,
-               bool bold, uint8_t alignment)
+void queueText(TextBatch& batch, std::wstring_view text, float x, float y, float width, float height, float size,
+               Argb colour, bool bold, uint8_t alignment)
 {
-    if (!current)
-        return;
-    current->items.push_back(TextItem{std::wstring(text), x, y, width, height, size, colour, bold, alignment});
+    batch.items.push_back(TextItem{std::wstring(text), x, y, width, height, size, colour, bold, alignment});
 }

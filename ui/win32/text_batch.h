@@ -1,13 +1,14 @@
 // Texts queued during a paint and drawn afterwards with GDI, over the GDI+
-// shapes, so that they get ClearType. Batches nest; one is current at a time.
+// shapes, so that they get ClearType.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "ui/win32/drawing.h"
+#include "ui/theme.h"
 
 struct TextItem {
     std::wstring text;
@@ -18,21 +19,26 @@ struct TextItem {
     uint8_t alignment = 0;  // 0 left, 1 centred, 2 right
 };
 
+// Sees every item a batch draws, in order: how a test reads what a paint wrote.
+using TextSink = std::function<void(const TextItem&)>;
+
+// How a paint draws: its scale (device pixels per logical unit) and the sink
+// its texts also go to, if any.
+struct PaintStyle {
+    double scale = 1.0;
+    const TextSink* sink = nullptr;
+};
+
 struct TextBatch {
     HDC dc = nullptr;
-    TextBatch* previous = nullptr;
+    PaintStyle style;
     std::vector<TextItem> items;
 };
 
-// Makes batch current on dc.
-void openBatch(TextBatch& batch, HDC dc);
-// Makes the previous batch current again, then draws and forgets the items.
+void openBatch(TextBatch& batch, HDC dc, PaintStyle style);
+// Draws the items, hands them to the sink, and forgets them.
 void flushBatch(TextBatch& batch);
-// Appends to the current batch; dropped when none is current.
-void queueText(std::wstring_view text, float x, float y, float width, float height, float size, Argb colour,
-               bool bold = false, uint8_t alignment = 0);
-// When set, every flushed item is also copied here, so a test can read what
-// a paint wrote.
-extern std::vector<TextItem>* recordedTexts;
+void queueText(TextBatch& batch, std::wstring_view text, float x, float y, float width, float height, float size,
+               Argb colour, bool bold = false, uint8_t alignment = 0);
 // The box of a text in device pixels.
-RECT textBox(float x, float y, float width, float height);
+RECT textBox(double scale, float x, float y, float width, float height);

@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "support/fixtures.h"
 #include "ui/win32/main_window.h"
+#include "window_lookup.h"
 
 namespace {
 
@@ -34,14 +35,16 @@ BOOL CALLBACK answerBox(HWND window, LPARAM)
 void CALLBACK watch(HWND, UINT, UINT_PTR timer, DWORD)
 {
     EnumThreadWindows(GetCurrentThreadId(), answerBox, 0);
-    const WindowState& s = ui();
-    const bool failed = boxSeen && s.main && !s.doc.view.busy;
-    if (!s.main || (!failed && GetTickCount64() < deadline && (s.doc.view.busy || s.doc.song.audio.empty())))
+    const WindowState* s = shownWindow();
+    if (!s)
         return;
-    seenStatus = windowText(s.statusLabel);
-    seenSong = windowText(s.songLabel);
+    const bool failed = boxSeen && !s->doc.view.busy;
+    if (!failed && GetTickCount64() < deadline && (s->doc.view.busy || s->doc.song.audio.empty()))
+        return;
+    seenStatus = windowText(s->widgets.statusLabel);
+    seenSong = windowText(s->widgets.songLabel);
     KillTimer(nullptr, timer);
-    PostMessageW(s.main, WM_CLOSE, 0, 0);
+    PostMessageW(s->widgets.main, WM_CLOSE, 0, 0);
 }
 
 } // namespace

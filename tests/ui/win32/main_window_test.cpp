@@ -52,9 +52,9 @@ TEST_F(WindowTest, StartsWithOnlyTheOpeningControlsAndTheWindowAtTheWorkArea)
     EXPECT_EQ(windowText(window), L"Tamrel Orvane");
     EXPECT_EQ(text(kIdOpenAudio), L"+ Audio");
     EXPECT_EQ(text(kIdBeatBack), L"|\u2039");
-    EXPECT_EQ(windowText(ui().songLabel), L"Ninguna canci\u00F3n abierta");
-    EXPECT_EQ(windowText(ui().outputLabel), running.folders.outputFolder.wstring());
-    EXPECT_EQ(ui().controls.size(), static_cast<size_t>(kSlotCount));
+    EXPECT_EQ(windowText(ui().widgets.songLabel), L"Ninguna canci\u00F3n abierta");
+    EXPECT_EQ(windowText(ui().widgets.outputLabel), running.folders.outputFolder.wstring());
+    EXPECT_EQ(ui().widgets.controls.size(), static_cast<size_t>(kSlotCount));
 
     const RECT work = workArea();
     const long workWidth = work.right - work.left, workHeight = work.bottom - work.top;
@@ -66,7 +66,7 @@ TEST_F(WindowTest, StartsWithOnlyTheOpeningControlsAndTheWindowAtTheWorkArea)
     EXPECT_EQ(r.left, work.left + 12);
     EXPECT_EQ(r.top, work.top + 12);
     if (workWidth >= std::lround(1380 * system) + 24 && workHeight >= std::lround(900 * system) + 24) {
-        EXPECT_EQ(dpiScale, system);
+        EXPECT_EQ(ui().scale, system);
         EXPECT_EQ(r.right - r.left, std::lround(1380 * system));
         EXPECT_EQ(r.bottom - r.top, std::lround(900 * system));
         EXPECT_EQ(info.ptMinTrackSize.x, std::lround(1120 * system));
@@ -74,9 +74,9 @@ TEST_F(WindowTest, StartsWithOnlyTheOpeningControlsAndTheWindowAtTheWorkArea)
     } else {
         // As large as the work area allows, at most at the system's scale,
         // and the minimum tracking size never pushes it past that.
-        EXPECT_LE(dpiScale, system);
-        EXPECT_EQ(r.right - r.left, std::min(std::lround(1380 * dpiScale), workWidth - 24));
-        EXPECT_EQ(r.bottom - r.top, std::min(std::lround(900 * dpiScale), workHeight - 24));
+        EXPECT_LE(ui().scale, system);
+        EXPECT_EQ(r.right - r.left, std::min(std::lround(1380 * ui().scale), workWidth - 24));
+        EXPECT_EQ(r.bottom - r.top, std::min(std::lround(900 * ui().scale), workHeight - 24));
         EXPECT_LE(info.ptMinTrackSize.x, r.right - r.left);
         EXPECT_LE(info.ptMinTrackSize.y, r.bottom - r.top);
     }
@@ -95,28 +95,28 @@ TEST_F(WindowTest, EveryControlFollowsTheLayoutAtEachClientHeight)
         {1198, 453, 143, 27},  {1198, 491, 143, 27}, {1254, 529, 87, 25},  {1254, 564, 87, 25},
         {1080, 605, 264, 30},  {1080, 643, 129, 27}, {1217, 643, 127, 27}, {1080, 697, 264, 28},
         {18, 709, 1040, 14},   {18, 732, 1328, 21},  {18, 725, 1328, 3}};
-    ASSERT_EQ(ui().controls.size(), table.size());
+    ASSERT_EQ(ui().widgets.controls.size(), table.size());
     // Whole pixels that hold the logical size even at a scale below the system's.
     auto resize = [this](int width, int height) {
         SendMessageW(window, WM_SIZE, SIZE_RESTORED,
-                     MAKELPARAM(static_cast<int>(std::ceil(width * dpiScale)),
-                                static_cast<int>(std::ceil(height * dpiScale))));
+                     MAKELPARAM(static_cast<int>(std::ceil(width * ui().scale)),
+                                static_cast<int>(std::ceil(height * ui().scale))));
     };
     resize(1364, 760);
     for (size_t i = 0; i < table.size(); ++i) {
-        const RECT r = childRect(ui().controls[i]);
+        const RECT r = childRect(ui().widgets.controls[i]);
         const auto& want = table[i];
-        EXPECT_EQ(r.left, std::lround(want[0] * dpiScale)) << "control " << i;
-        EXPECT_EQ(r.top, std::lround(want[1] * dpiScale)) << "control " << i;
-        EXPECT_EQ(r.right - r.left, std::lround(want[2] * dpiScale)) << "control " << i;
-        EXPECT_EQ(r.bottom - r.top, std::lround(want[3] * dpiScale)) << "control " << i;
+        EXPECT_EQ(r.left, std::lround(want[0] * ui().scale)) << "control " << i;
+        EXPECT_EQ(r.top, std::lround(want[1] * ui().scale)) << "control " << i;
+        EXPECT_EQ(r.right - r.left, std::lround(want[2] * ui().scale)) << "control " << i;
+        EXPECT_EQ(r.bottom - r.top, std::lround(want[3] * ui().scale)) << "control " << i;
     }
     // The list follows the height between its limits; the cancel button stays 63 above the bottom.
     for (auto [height, list] : std::vector<std::pair<int, int>>{{700, 120}, {900, 220}, {665, 85}}) {
         resize(1364, height);
         const RECT listRect = childRect(control(kIdList));
-        EXPECT_EQ(listRect.bottom - listRect.top, std::lround(list * dpiScale)) << height;
-        EXPECT_EQ(childRect(control(kIdCancel)).top, std::lround((height - 63) * dpiScale)) << height;
+        EXPECT_EQ(listRect.bottom - listRect.top, std::lround(list * ui().scale)) << height;
+        EXPECT_EQ(childRect(control(kIdCancel)).top, std::lround((height - 63) * ui().scale)) << height;
     }
 }
 
@@ -139,7 +139,7 @@ TEST_F(WindowTest, MagnetWritesTheNearestBeatAndKeysLeaveFieldsAlone)
     SetFocus(control(kIdFieldB));
     const std::wstring before = text(kIdFieldB);
     MSG inField{control(kIdFieldB), WM_KEYDOWN, 'B', 0, 0, {}};
-    EXPECT_FALSE(keyboardHook(inField));
+    EXPECT_FALSE(keyboardHook(ui(), inField));
     EXPECT_EQ(text(kIdFieldB), before);
 }
 
@@ -154,13 +154,13 @@ TEST_F(WindowTest, DroppedSongLoadsWithItsCandidatesAndTheFieldsKeepTheirRules)
     EXPECT_EQ(ui().doc.song.path, demoSong());
     bool progressSeen = false;
     ASSERT_TRUE(pumpUntil([&] {
-        progressSeen |= SendMessageW(ui().progress, PBM_GETPOS, 0, 0) > 0;
+        progressSeen |= SendMessageW(ui().widgets.progress, PBM_GETPOS, 0, 0) > 0;
         return !ui().doc.view.busy;
     }));
     EXPECT_TRUE(progressSeen);
     EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : std::string(boxes[0].begin(), boxes[0].end()));
     EXPECT_EQ(status(), L"Listo. Explora las conexiones o escucha el loop antes de exportar.");
-    EXPECT_EQ(windowText(ui().songLabel), L"demo.mp3");
+    EXPECT_EQ(windowText(ui().widgets.songLabel), L"demo.mp3");
 
     const Analysis& analysis = ui().doc.song.analysis;
     ASSERT_FALSE(analysis.loops.empty());
@@ -378,7 +378,7 @@ TEST_F(WindowTest, SessionSavedThenOpenedRestoresCutsCrossfadeAndRepetitions)
     keys[VK_CONTROL] = 0x80;
     SetKeyboardState(keys);
     MSG ctrlS{control(kIdFieldA), WM_KEYDOWN, 'S', 0, 0, {}};
-    EXPECT_TRUE(keyboardHook(ctrlS));
+    EXPECT_TRUE(keyboardHook(ui(), ctrlS));
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
     EXPECT_TRUE(std::filesystem::exists(nextFile));
@@ -388,7 +388,7 @@ TEST_F(WindowTest, OutputFolderAndHelpGoThroughTheirSeams)
 {
     command(kIdOutputFolder);
     EXPECT_EQ(running.folders.outputFolder, scratch / "picked");
-    EXPECT_EQ(windowText(ui().outputLabel), (scratch / "picked").wstring());
+    EXPECT_EQ(windowText(ui().widgets.outputLabel), (scratch / "picked").wstring());
     command(kIdHelp);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(std::filesystem::path(opened[0]).filename(), "LEEME.html");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/win32/text_batch.h"
+#include "ui/win32/window_state.h"
 
 struct Picture {
     int width = 0, height = 0;
@@ -31,6 +32,21 @@ struct Picture {
     }
 };
 
+// While it lives, every text the paints of window's main window (window
+// itself, a view or a control of it) draw is also appended to texts.
+struct RecordedTexts {
+    WindowState& state;
+    TextSink saved;
+    RecordedTexts(HWND window, std::vector<TextItem>& texts)
+        : state(*stateOf(GetAncestor(window, GA_ROOT))), saved(state.seams.textSink)
+    {
+        state.seams.textSink = [&texts](const TextItem& item) { texts.push_back(item); };
+    }
+    ~RecordedTexts() { state.seams.textSink = saved; }
+    RecordedTexts(const RecordedTexts&) = delete;
+    RecordedTexts& operator=(const RecordedTexts&) = delete;
+};
+
 inline Picture printClient(HWND window)
 {
     RECT client{};
@@ -50,10 +66,10 @@ inline Picture printClient(HWND window)
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, dib);
-    std::vector<TextItem>* saved = recordedTexts;
-    recordedTexts = &picture.texts;
-    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
-    recordedTexts = saved;
+    {
+        RecordedTexts recording(window, picture.texts);
+        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+    }
     GdiFlush();
     const auto* source = static_cast<const uint32_t*>(bits);
     picture.pixels.assign(source, source + static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));

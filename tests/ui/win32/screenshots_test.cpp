@@ -34,27 +34,27 @@ TEST_F(WindowTest, ScreenshotsOfFourStates)
     const Analysis& analysis = ui().doc.song.analysis;
     ASSERT_FALSE(analysis.connections.empty());
     const Connection& jump = analysis.connections[analysis.connections.size() / 2];
-    ui().hoveredBeat = jump.from;
-    ui().jumpFrom = jump.from;
-    ui().jumpTo = jump.to;
-    ui().jumpTick = GetTickCount64();
+    ui().map.hoveredBeat = jump.from;
+    ui().map.jumpFrom = jump.from;
+    ui().map.jumpTo = jump.to;
+    ui().map.jumpTick = GetTickCount64();
     savePng(window, out / "3-reproduciendo-infinito.png");
     command(kIdStop);
-    ui().hoveredBeat = -1;
+    ui().map.hoveredBeat = -1;
 
     for (int i = 0; i < 3; ++i)
         command(kIdZoomIn);
-    ui().viewStart = std::max(0.0, std::stod(windowText(control(kIdFieldB))) - ui().visibleSpan / 3);
+    ui().timeline.viewStart = std::max(0.0, std::stod(windowText(control(kIdFieldB))) - ui().timeline.visibleSpan / 3);
     RECT client{};
-    GetClientRect(ui().timeline, &client);
+    GetClientRect(ui().widgets.timeline, &client);
     auto xOf = [&](double t) {
-        const double plot = client.right / dpiScale - 20;
-        return static_cast<short>(((t - ui().viewStart) / ui().visibleSpan * plot + 10) * dpiScale);
+        const double plot = client.right / ui().scale - 20;
+        return static_cast<short>(((t - ui().timeline.viewStart) / ui().timeline.visibleSpan * plot + 10) * ui().scale);
     };
     const double b = std::stod(windowText(control(kIdFieldB)));
-    SendMessageW(ui().timeline, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(xOf(b), 80));
-    SendMessageW(ui().timeline, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(xOf(b + 1.3), 80));
-    EXPECT_TRUE(ui().dragging);
+    SendMessageW(ui().widgets.timeline, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(xOf(b), 80));
+    SendMessageW(ui().widgets.timeline, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(xOf(b + 1.3), 80));
+    EXPECT_TRUE(ui().timeline.dragging);
     savePng(window, out / "4-arrastrando-b.png");
-    SendMessageW(ui().timeline, WM_LBUTTONUP, 0, MAKELPARAM(xOf(b + 1.3), 80));
+    SendMessageW(ui().widgets.timeline, WM_LBUTTONUP, 0, MAKELPARAM(xOf(b + 1.3), 80));
 }

@@ -2,6 +2,7 @@
 // texts of the header and panels, the owner-drawn buttons and list entries,
 // the timeline's markers and drags, and the map's clicks and jump flash.
 #include <cmath>
+#include <memory>
 
 #include "picture.h"
 #include "ui/layout.h"
@@ -21,19 +22,20 @@ double logicalWidth(HWND view)
 {
     RECT client{};
     GetClientRect(view, &client);
-    return client.right / dpiScale;
+    return client.right / ui().scale;
 }
 
 TimelineView timelineView()
 {
     const WindowState& s = ui();
-    return TimelineView{s.viewStart, s.visibleSpan, songDuration(s.doc), logicalWidth(s.timeline)};
+    return TimelineView{s.timeline.viewStart, s.timeline.visibleSpan, songDuration(s.doc),
+                        logicalWidth(s.widgets.timeline)};
 }
 
 // The device x of song time t on the timeline.
 int timelinePixel(double t)
 {
-    return static_cast<int>(std::lround(timelineX(timelineView(), t) * dpiScale));
+    return static_cast<int>(std::lround(timelineX(timelineView(), t) * ui().scale));
 }
 
 double fieldValue(int id)
@@ -78,11 +80,11 @@ Analysis exampleAnalysis()
 POINT beatPoint(size_t i)
 {
     RECT client{};
-    GetClientRect(ui().map, &client);
-    const Ring ring = ringOf(client.right / dpiScale, client.bottom / dpiScale);
+    GetClientRect(ui().widgets.map, &client);
+    const Ring ring = ringOf(client.right / ui().scale, client.bottom / ui().scale);
     const double angle = beatAngle(i, ui().doc.song.analysis.beats.size());
-    return POINT{static_cast<LONG>(std::lround((ring.cx + ring.r * std::cos(angle)) * dpiScale)),
-                 static_cast<LONG>(std::lround((ring.cy + ring.r * std::sin(angle)) * dpiScale))};
+    return POINT{static_cast<LONG>(std::lround((ring.cx + ring.r * std::cos(angle)) * ui().scale)),
+                 static_cast<LONG>(std::lround((ring.cy + ring.r * std::sin(angle)) * ui().scale))};
 }
 
 } // namespace
@@ -93,7 +95,7 @@ TEST_F(WindowTest, HeaderAndPanelsShowTheirColoursAndTexts)
     const int W = idle.width;
     EXPECT_EQ(idle.at(W / 2, 20), 0x161920u);                 // header band
     EXPECT_EQ(idle.at(5, 300), 0x0F1116u);                    // background
-    EXPECT_EQ(idle.at(W - static_cast<int>(290 * dpiScale), 400), 0x13161Cu);  // loop builder panel
+    EXPECT_EQ(idle.at(W - static_cast<int>(290 * ui().scale), 400), 0x13161Cu);  // loop builder panel
     // The installed model is the stand-in, and the header says so before a song.
     ASSERT_EQ(ui().doc.model, BeatModelKind::StandIn);
     for (const wchar_t* text : {L"\u2014 BPM", L"AN\u00C1LISIS R\u00CDTMICO LOCAL", L"RASTREO CL\u00C1SICO",
@@ -125,7 +127,7 @@ TEST_F(WindowTest, ListEntriesShowACandidateAndTheManualEntry)
     ui().doc.song.analysis = exampleAnalysis();
     HDC dc = CreateCompatibleDC(nullptr);
     std::vector<TextItem> texts;
-    recordedTexts = &texts;
+    auto recording = std::make_unique<RecordedTexts>(window, texts);
     for (UINT item : {0u, 1u}) {
         DRAWITEMSTRUCT draw{};
         draw.CtlType = ODT_LISTBOX;
@@ -137,7 +139,7 @@ TEST_F(WindowTest, ListEntriesShowACandidateAndTheManualEntry)
         draw.rcItem = RECT{0, 0, 260, 44};
         SendMessageW(window, WM_DRAWITEM, kIdList, reinterpret_cast<LPARAM>(&draw));
     }
-    recordedTexts = nullptr;
+    recording.reset();
     DeleteDC(dc);
     std::vector<std::wstring> seen;
     for (const TextItem& item : texts)
@@ -150,7 +152,7 @@ TEST_F(WindowTest, ListEntriesShowACandidateAndTheManualEntry)
     // A score may pass 1 by design; people read at most 100 %.
     ui().doc.song.analysis.loops[0].score = 1.015;
     texts.clear();
-    recordedTexts = &texts;
+    recording = std::make_unique<RecordedTexts>(window, texts);
     dc = CreateCompatibleDC(nullptr);
     DRAWITEMSTRUCT draw{};
     draw.CtlType = ODT_LISTBOX;
@@ -160,7 +162,7 @@ TEST_F(WindowTest, ListEntriesShowACandidateAndTheManualEntry)
     draw.hDC = dc;
     draw.rcItem = RECT{0, 0, 260, 44};
     SendMessageW(window, WM_DRAWITEM, kIdList, reinterpret_cast<LPARAM>(&draw));
-    recordedTexts = nullptr;
+    recording.reset();
     DeleteDC(dc);
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[1].text, L"100%");
@@ -179,7 +181,7 @@ TEST_F(WindowTest, ButtonsPaintTheirStates)
 
     HWND play = control(kIdPlay);
     const POINT c = centre(play);
-    const int bar = static_cast<int>(4 * dpiScale);  // inside the left pause bar
+    const int bar = static_cast<int>(4 * ui().scale);  // inside the left pause bar
     Picture stopped = printClient(play);
     EXPECT_EQ(stopped.at(c.x, c.y), 0x0F1816u);  // the triangle covers the middle
     command(kIdPlay);
@@ -203,18 +205,18 @@ TEST_F(WindowTest, ButtonsPaintTheirStates)
 
 TEST_F(WindowTest, TimelineShowsTheCutsWhereTheirTimesAre)
 {
-    Picture empty = printClient(ui().timeline);
+    Picture empty = printClient(ui().widgets.timeline);
     EXPECT_EQ(empty.at(empty.width / 2, empty.height / 2), 0x14181Fu);
     EXPECT_TRUE(empty.hasText(L"L\u00CDNEA DE TIEMPO  /  EST\u00C9REO"));
 
     ASSERT_TRUE(loadDemo());
     const double a = fieldValue(kIdFieldA), b = fieldValue(kIdFieldB), o = fieldValue(kIdFieldO);
-    Picture loaded = printClient(ui().timeline);
-    const int tag = static_cast<int>(3 * dpiScale);
+    Picture loaded = printClient(ui().widgets.timeline);
+    const int tag = static_cast<int>(3 * ui().scale);
     EXPECT_EQ(loaded.at(timelinePixel(a) + tag, tag), rgb(Green));
     EXPECT_EQ(loaded.at(timelinePixel(b) + tag, tag), rgb(Orange));
     EXPECT_EQ(loaded.at(timelinePixel(o) + tag, tag), rgb(Lilac));
-    const int below = static_cast<int>(158 * dpiScale);  // under both lanes, inside the loop region
+    const int below = static_cast<int>(158 * ui().scale);  // under both lanes, inside the loop region
     EXPECT_GT(countInRow(loaded, below, 0x162928), (timelinePixel(b) - timelinePixel(a)) / 2);
     EXPECT_TRUE(loaded.hasText(L"L"));
     EXPECT_TRUE(loaded.hasText(toWide(formatClock(0))));
@@ -224,7 +226,7 @@ TEST_F(WindowTest, TimelineShowsTheCutsWhereTheirTimesAre)
 
     // A field with letters puts its marker at 0 s and leaves the others be.
     type(kIdFieldB, L"abc");
-    Picture letters = printClient(ui().timeline);
+    Picture letters = printClient(ui().widgets.timeline);
     EXPECT_EQ(letters.at(timelinePixel(0) + tag, tag), rgb(Orange));
     EXPECT_EQ(letters.at(timelinePixel(o) + tag, tag), rgb(Lilac));
     EXPECT_EQ(countInRow(letters, below, 0x162928), 0);
@@ -236,10 +238,10 @@ TEST_F(WindowTest, DraggingAPastBWritesBeatTimesAndLeavesTheCandidate)
     ASSERT_TRUE(ui().doc.magnet);
     ASSERT_EQ(selection(), 1);
     const double b = fieldValue(kIdFieldB);
-    HWND timeline = ui().timeline;
+    HWND timeline = ui().widgets.timeline;
     SendMessageW(timeline, WM_LBUTTONDOWN, MK_LBUTTON, at(timelinePixel(fieldValue(kIdFieldA)), 80));
-    ASSERT_TRUE(ui().dragging);
-    EXPECT_EQ(ui().dragField, *cutFieldOf(kIdFieldA));
+    ASSERT_TRUE(ui().timeline.dragging);
+    EXPECT_EQ(ui().timeline.dragField, *cutFieldOf(kIdFieldA));
     EXPECT_EQ(GetCapture(), timeline);
     for (double t : {b - 2, b + 0.3, b + 4.1}) {
         SendMessageW(timeline, WM_MOUSEMOVE, MK_LBUTTON, at(timelinePixel(t), 80));
@@ -252,12 +254,12 @@ TEST_F(WindowTest, DraggingAPastBWritesBeatTimesAndLeavesTheCandidate)
         EXPECT_NEAR(written, t, 0.6);
     }
     SendMessageW(timeline, WM_LBUTTONUP, 0, at(timelinePixel(b + 4.1), 80));
-    EXPECT_FALSE(ui().dragging);
+    EXPECT_FALSE(ui().timeline.dragging);
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_GT(fieldValue(kIdFieldA), b);
     EXPECT_EQ(selection(), 0);  // written by hand now
     // A past B: no loop region is drawn.
-    EXPECT_EQ(countInRow(printClient(timeline), static_cast<int>(158 * dpiScale), 0x162928), 0);
+    EXPECT_EQ(countInRow(printClient(timeline), static_cast<int>(158 * ui().scale), 0x162928), 0);
     // Moving the mouse after the release writes nothing.
     const std::wstring kept = text(kIdFieldA);
     SendMessageW(timeline, WM_MOUSEMOVE, 0, at(timelinePixel(b - 5), 80));
@@ -268,7 +270,7 @@ TEST_F(WindowTest, TimelineClicksGrabTheNearestMarkerOrSeek)
 {
     ASSERT_TRUE(loadDemo());
     command(kIdMagnet);  // off: the fields take the mouse's time
-    HWND timeline = ui().timeline;
+    HWND timeline = ui().widgets.timeline;
     struct Case {
         const wchar_t* a;
         const wchar_t* b;
@@ -299,7 +301,7 @@ TEST_F(WindowTest, TimelineClicksGrabTheNearestMarkerOrSeek)
             EXPECT_EQ(text(kIdFieldB), before[1]);
             EXPECT_EQ(text(kIdFieldO), before[2]);
         } else {
-            EXPECT_EQ(ui().dragField, *cutFieldOf(c.field)) << c.click;
+            EXPECT_EQ(ui().timeline.dragField, *cutFieldOf(c.field)) << c.click;
             EXPECT_NEAR(fieldValue(c.field), c.click, 0.2) << c.click;
             EXPECT_EQ(ui().doc.view.playhead, 0) << c.click;
         }
@@ -310,34 +312,34 @@ TEST_F(WindowTest, WheelAndButtonsZoomTheTimeline)
 {
     ASSERT_TRUE(loadDemo());
     const double duration = songDuration(ui().doc);
-    SendMessageW(ui().timeline, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
-    EXPECT_NEAR(ui().visibleSpan, duration * 2 / 3, 1e-9);
-    EXPECT_NEAR(ui().viewStart, duration / 6, 1e-9);
+    SendMessageW(ui().widgets.timeline, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_NEAR(ui().timeline.visibleSpan, duration * 2 / 3, 1e-9);
+    EXPECT_NEAR(ui().timeline.viewStart, duration / 6, 1e-9);
     for (int i = 0; i < 20; ++i)
         command(kIdZoomIn);
-    EXPECT_DOUBLE_EQ(ui().visibleSpan, 0.8);
+    EXPECT_DOUBLE_EQ(ui().timeline.visibleSpan, 0.8);
     for (int i = 0; i < 20; ++i)
-        SendMessageW(ui().timeline, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
-    EXPECT_DOUBLE_EQ(ui().visibleSpan, duration);
-    EXPECT_DOUBLE_EQ(ui().viewStart, 0);
+        SendMessageW(ui().widgets.timeline, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    EXPECT_DOUBLE_EQ(ui().timeline.visibleSpan, duration);
+    EXPECT_DOUBLE_EQ(ui().timeline.viewStart, 0);
 }
 
 TEST_F(WindowTest, MapClicksSeekHoverHighlightsAndJumpsFlash)
 {
-    Picture empty = printClient(ui().map);
+    Picture empty = printClient(ui().widgets.map);
     EXPECT_TRUE(empty.hasText(L"Escucha la estructura"));
-    EXPECT_TRUE(empty.hasText(ui().mapCaption));
+    EXPECT_TRUE(empty.hasText(ui().map.caption));
 
     ASSERT_TRUE(loadDemo());
     const auto& beats = ui().doc.song.analysis.beats;
     ASSERT_GT(beats.size(), 40u);
-    HWND map = ui().map;
+    HWND map = ui().widgets.map;
     const size_t target = beats.size() / 3;
     const POINT p = beatPoint(target);
     SendMessageW(map, WM_MOUSEMOVE, 0, at(p.x, p.y));
-    EXPECT_EQ(ui().hoveredBeat, static_cast<int32_t>(target));
+    EXPECT_EQ(ui().map.hoveredBeat, static_cast<int32_t>(target));
     SendMessageW(map, WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(ui().hoveredBeat, -1);
+    EXPECT_EQ(ui().map.hoveredBeat, -1);
     SendMessageW(map, WM_LBUTTONDOWN, MK_LBUTTON, at(p.x, p.y));
     EXPECT_DOUBLE_EQ(ui().doc.view.playhead, beats[target].time);
     const Picture seeked = printClient(map);
@@ -359,7 +361,7 @@ TEST_F(WindowTest, MapClicksSeekHoverHighlightsAndJumpsFlash)
     ASSERT_TRUE(player().state.playing.load());
     const int32_t from = 2, to = static_cast<int32_t>(beats.size() / 2);
     const POINT start = beatPoint(static_cast<size_t>(from));
-    const POINT middle{client.right / 2, static_cast<LONG>(std::lround(0.52 * client.bottom / dpiScale * dpiScale))};
+    const POINT middle{client.right / 2, static_cast<LONG>(std::lround(0.52 * client.bottom / ui().scale * ui().scale))};
     // The curve at a fifth of its way, where the centre disc does not cover it.
     const POINT probe{static_cast<LONG>(std::lround(middle.x + 0.512 * (start.x - middle.x) +
                                                     0.008 * (beatPoint(static_cast<size_t>(to)).x - middle.x))),
@@ -375,21 +377,21 @@ TEST_F(WindowTest, MapClicksSeekHoverHighlightsAndJumpsFlash)
             }
         return count;
     };
-    ui().jumpFrom = from;
-    ui().jumpTo = to;
-    ui().jumpTick = GetTickCount64();
+    ui().map.jumpFrom = from;
+    ui().map.jumpTo = to;
+    ui().map.jumpTick = GetTickCount64();
     EXPECT_GT(bright(printClient(map)), 0);
-    ui().jumpTick = GetTickCount64() - 1000;
+    ui().map.jumpTick = GetTickCount64() - 1000;
     EXPECT_EQ(bright(printClient(map)), 0);
     command(kIdStop);
 }
 
 TEST_F(WindowTest, ProgressBarIsADarkTrackWithAnOrangeBar)
 {
-    HWND progress = ui().progress;
+    HWND progress = ui().widgets.progress;
     SendMessageW(progress, PBM_SETPOS, 50, 0);
     const Picture half = printClient(progress);
-    ASSERT_EQ(half.height, toPixels(3, dpiScale));  // no edge takes rows from it
+    ASSERT_EQ(half.height, toPixels(3, ui().scale));  // no edge takes rows from it
     // The control keeps a pixel of track around its bar.
     EXPECT_EQ(half.at(half.width / 4, half.height / 2), 0xF8B14Du);
     for (int y = 0; y < half.height; ++y)

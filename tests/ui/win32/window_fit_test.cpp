@@ -30,8 +30,8 @@ std::string describe(const RECT& r)
 void expectEveryControlInside(const std::string& when)
 {
     RECT client{};
-    GetClientRect(ui().main, &client);
-    const auto& controls = ui().controls;
+    GetClientRect(ui().widgets.main, &client);
+    const auto& controls = ui().widgets.controls;
     for (size_t i = 0; i < controls.size(); ++i) {
         const RECT r = childRect(controls[i]);
         EXPECT_TRUE(inside(r, client)) << when << ": control " << i << " at " << describe(r) << " in "
@@ -63,7 +63,7 @@ TEST_F(WindowTest, FitsTheWorkAreaWithEveryControlInside)
         // Otherwise the window would be tested against the whole screen.
         ASSERT_EQ(work.bottom, GetSystemMetrics(SM_CYSCREEN) - std::atoi(taskbar));
     }
-    EXPECT_LE(dpiScale, GetDpiForSystem() / 96.0);
+    EXPECT_LE(ui().scale, GetDpiForSystem() / 96.0);
     ASSERT_TRUE(loadDemo());
     pumpUntil([] { return false; }, 300);
 
@@ -87,8 +87,8 @@ TEST_F(WindowTest, FitsTheWorkAreaWithEveryControlInside)
     EXPECT_TRUE(inside(r, work)) << "window " << describe(r) << " in work area " << describe(work);
     RECT client{};
     GetClientRect(window, &client);
-    EXPECT_GE(toLogical(client.right, dpiScale), kMinLogicalWidth);
-    EXPECT_GE(toLogical(client.bottom, dpiScale), kMinLogicalHeight);
+    EXPECT_GE(toLogical(client.right, ui().scale), kMinLogicalWidth);
+    EXPECT_GE(toLogical(client.bottom, ui().scale), kMinLogicalHeight);
     expectEveryControlInside("smallest size");
     saveScreen(window, "minimo");
 }

@@ -22,14 +22,17 @@
 #include "playback/virtual_device.h"
 #include "support/fixtures.h"
 #include "ui/win32/commands.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/keys.h"
 #include "ui/win32/main_window.h"
+#include "window_lookup.h"
 
 // A child's rectangle in the main window's client coordinates.
 inline RECT childRect(HWND child)
 {
     RECT r{};
     GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, ui().main, reinterpret_cast<POINT*>(&r), 2);
+    MapWindowPoints(nullptr, ui().widgets.main, reinterpret_cast<POINT*>(&r), 2);
     return r;
 }
 
@@ -40,6 +43,7 @@ protected:
     std::vector<std::wstring> opened;  // every target handed to the shell
     std::filesystem::path nextFile;    // what the file dialog answers
     std::filesystem::path scratch;
+    std::unique_ptr<WindowState> shown;  // the window's state, until closeAndEnd
     HWND window = nullptr;
     bool ended = false;
 
@@ -71,7 +75,8 @@ protected:
             RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) - std::atoi(taskbar)};
             SystemParametersInfoW(SPI_SETWORKAREA, 0, &work, 0);
         }
-        window = startWindow(running, seams, SW_SHOW);
+        shown = startWindow(running, seams, SW_SHOW);
+        window = shown->widgets.main;
     }
 
     void TearDown() override
@@ -90,23 +95,25 @@ protected:
             pumpUntil([this] { return !IsWindow(window); }, 120000);
         }
         pump();
-        endWindow(running);
+        endWindow(std::move(shown), running);
         ended = true;
     }
 
     // Dispatches what is waiting as the program's message loop does, for at
     // most a moment: during playback the timer and the paints never run dry.
-    static void pump()
+    void pump()
     {
+        if (!shown)
+            return;
         MSG message;
         const ULONGLONG until = GetTickCount64() + 100;
         while (GetTickCount64() < until && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message != WM_QUIT)
-                dispatchWindowMessage(message);
+                dispatchWindowMessage(*shown, message);
         }
     }
 
-    static bool pumpUntil(const std::function<bool()>& condition, int timeoutMs = 180000)
+    bool pumpUntil(const std::function<bool()>& condition, int timeoutMs = 180000)
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (!condition()) {
@@ -164,7 +171,7 @@ protected:
     }
 
     static std::wstring text(int id) { return windowText(control(id)); }
-    static std::wstring status() { return windowText(ui().statusLabel); }
+    static std::wstring status() { return windowText(ui().widgets.statusLabel); }
     static void type(int id, const wchar_t* value) { SetWindowTextW(control(id), value); }
     static LRESULT selection() { return SendMessageW(control(kIdList), LB_GETCURSEL, 0, 0); }
 };
