@@ -48,7 +48,8 @@ std::string processSong(const BatchPlan& plan, const std::filesystem::path& song
     reportStage(display, index, static_cast<int>(100 * kLoadShareOfExport), std::string(kExportStatus));
     const std::filesystem::path staging = stagingFolder(plan.outputFolder, index);
     const std::filesystem::path staged = exportPackage(audio, analysis, cuts, plan.choice.fadeSeconds,
-                                                       plan.choice.repetitions, staging, songPath, checkCancel);
+                                                       plan.choice.repetitions, staging, songPath, checkCancel,
+                                                       plan.choice.target);
     checkCancel();
     const std::filesystem::path package = movePackageIntoPlace(staged, plan.outputFolder, moves);
     std::filesystem::remove(staging);

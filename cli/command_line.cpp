@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "analysis/cut_rule.h"
+#include "app/duration_text.h"
 #include "base/audio_constants.h"
 #include "app/number_field.h"
 #include "base/utf.h"
@@ -16,11 +17,14 @@ constexpr const char* kCandidateMessage = "Candidato: un numero entero desde 1 (
 constexpr const char* kJobsMessage = "Trabajos: un numero entero desde 1.";
 constexpr const char* kHandCutsMessage = "Los cortes a mano necesitan los tres: --inicio, --fin y --final.";
 constexpr const char* kHandOrRankMessage = "Elige un candidato o cortes a mano, no ambos.";
+constexpr const char* kTargetOrRepetitionsMessage = "Elige repeticiones o una duracion objetivo, no ambas.";
+constexpr const char* kExactNeedsTargetMessage = "--exacta necesita una duracion objetivo (--duracion).";
 
 // The options are read as text and turned into numbers here, so that they
 // follow the window's number rule (a point or a comma) and its messages.
 struct RawOptions {
-    std::string rank, start, end, outro, fadeMs, repetitions, jobs;
+    std::string rank, start, end, outro, fadeMs, repetitions, jobs, target;
+    bool targetGiven = false, exact = false;
 };
 
 double number(const std::string& text)
@@ -49,6 +53,18 @@ void applyExportOptions(const RawOptions& raw, ExportChoice& choice)
         choice.repetitions = wholeNumber(raw.repetitions, kFewestRepetitions, kMostRepetitions, kRepetitionsMessage);
     if (!raw.fadeMs.empty())
         choice.fadeSeconds = number(raw.fadeMs) / 1000.0;
+    if (raw.targetGiven && !raw.repetitions.empty())
+        throw std::runtime_error(kTargetOrRepetitionsMessage);
+    if (raw.exact && !raw.targetGiven)
+        throw std::runtime_error(kExactNeedsTargetMessage);
+    // The window's reading: an empty text is no target, but an option given
+    // empty on the command line is a mistake, not a wish for none.
+    if (raw.targetGiven) {
+        const std::optional<double> seconds = readDurationText(utf8ToUtf16(raw.target));
+        if (!seconds)
+            throw std::runtime_error(kInvalidDurationMessage);
+        choice.target = DurationTarget{*seconds, raw.exact};
+    }
 
     const int given = !raw.start.empty() + !raw.end.empty() + !raw.outro.empty();
     if (given != 0 && given != 3)
@@ -116,6 +132,13 @@ void exportOptions(CLI::App& command, std::string& outputFolder, RawOptions& raw
     command.add_option("-n,--repeticiones", raw.repetitions, "Repeticiones del loop en el montaje, de 1 a 100 (2 "
                                                              "por defecto)")
         ->type_name("N");
+    command.add_option("-d,--duracion", raw.target,
+                       "Duración objetivo del montaje (m:ss, m:ss.fff o segundos): elige las repeticiones que más "
+                       "se acercan")
+        ->type_name("DURACION")
+        ->each([&raw](const std::string&) { raw.targetGiven = true; });
+    command.add_flag("-e,--exacta", raw.exact,
+                     "Termina el montaje justo en la duración objetivo, con un fundido de salida");
 }
 
 CliParse usageError(const std::string& message)

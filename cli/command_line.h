@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "render/duration_target.h"
+
 enum class CliCommand { Analyse, Export };
 
 // What to export from each song: a candidate by rank, or A/B/O by hand.
@@ -15,7 +17,8 @@ struct ExportChoice {
     std::optional<double> outro;
     double fadeSeconds = 0.06;
     int repetitions = 2;
-    // A target montage duration goes here once the export can aim for one.
+    // A target montage duration chooses the repetitions itself.
+    std::optional<DurationTarget> target;
 };
 
 struct CliRequest {

@@ -33,6 +33,11 @@ TEST(CommandLine, UsageErrorsExitTwoWithTheirMessageAndNoRequest)
         {{"exportar", "-n", "101", "a.wav"}, "Repeticiones: entre 1 y 100."},
         {{"exportar", "-n", "2.5", "a.wav"}, "Repeticiones: entre 1 y 100."},
         {{"exportar", "-c", "0", "a.wav"}, "Candidato"},
+        {{"exportar", "-d", "2:3x", "a.wav"}, "Duracion objetivo: escribe m:ss"},
+        {{"exportar", "-d", "0", "a.wav"}, "Duracion objetivo: escribe m:ss"},
+        {{"exportar", "-d", "", "a.wav"}, "Duracion objetivo: escribe m:ss"},
+        {{"exportar", "-d", "2:30", "-n", "3", "a.wav"}, "no ambas"},
+        {{"exportar", "-e", "a.wav"}, "--exacta necesita"},
         {{"analizar", "-j", "0", "a.wav"}, "Trabajos"},
         {{"analizar", "-j", "dos", "a.wav"}, "Trabajos"},
         {{"analizar", "-j"}, "Opcion mal escrita"},
@@ -59,7 +64,7 @@ TEST(CommandLine, HelpOnEveryCommandAndVersionGoToTheOutputWithExitZero)
     EXPECT_NE(parse({"--help"}).text.find("exportar"), std::string::npos);
     const std::string exportHelp = parse({"exportar", "--help"}).text;
     for (const char* option : {"--salida", "--candidato", "--inicio", "--fin", "--final", "--puente",
-                               "--repeticiones", "--jobs", "--quiet"})
+                               "--repeticiones", "--duracion", "--exacta", "--jobs", "--quiet"})
         EXPECT_NE(exportHelp.find(option), std::string::npos) << option;
     EXPECT_EQ(parse({"--version"}).text, "tamrel 9.8.7\n");
 }
@@ -89,6 +94,16 @@ TEST(CommandLine, ExportDefaultsAreTheWindowsAndHandCutsReadCommas)
     EXPECT_DOUBLE_EQ(hand.request->choice.fadeSeconds, 0.035);
     EXPECT_EQ(hand.request->choice.repetitions, 7);
     EXPECT_EQ(parse({"exportar", "-c", "3", "a.wav"}).request->choice.rank, 3);
+    EXPECT_FALSE(plain.request->choice.target);
+
+    const CliParse closest = parse({"exportar", "--duracion", "2:37,5", "a.wav"});
+    ASSERT_TRUE(closest.request && closest.request->choice.target);
+    EXPECT_EQ(closest.request->choice.target->seconds, 157.5);
+    EXPECT_FALSE(closest.request->choice.target->exact);
+    const CliParse exact = parse({"exportar", "-d", "90", "--exacta", "a.wav"});
+    ASSERT_TRUE(exact.request && exact.request->choice.target);
+    EXPECT_EQ(exact.request->choice.target->seconds, 90.0);
+    EXPECT_TRUE(exact.request->choice.target->exact);
     EXPECT_EQ(parse({"analizar", "a.wav"}).request->command, CliCommand::Analyse);
 }
 

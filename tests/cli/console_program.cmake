@@ -269,7 +269,10 @@ elseif(SCENARIO STREQUAL "bad_hand_cuts")
       "-n|0=Repeticiones: entre 1 y 100."
       "-c|1|-a|8|-b|40|-f|40=no ambos"
       "--sin-opcion=no se reconocen"
-      "-j|0=Trabajos")
+      "-j|0=Trabajos"
+      "-d|2:3x=Duracion objetivo: escribe"
+      "-d|2:30|-n|3=no ambas"
+      "-e=--exacta necesita")
   foreach(case IN LISTS cases)
     string(REGEX MATCH "^([^=]*)=(.*)$" ignored "${case}")
     string(REPLACE "|" ";" options "${CMAKE_MATCH_1}")
@@ -292,6 +295,24 @@ elseif(SCENARIO STREQUAL "bad_hand_cuts")
   if(NOT cortes MATCHES "\"startSample\": 384000," OR NOT cortes MATCHES "\"endSample\": 1920000,"
      OR NOT cortes MATCHES "\"crossfadeMs\": 35," OR NOT cortes MATCHES "\"repetitions\": 3,")
     fail("hand cuts exported as:\n" "${cortes}")
+  endif()
+  # An exact target: the montage ends at 2:30 to the frame. The montage and the
+  # start share their header, so the montage holds 150 s - 8 s more frames of
+  # 24-bit stereo (6 bytes) than the start.
+  file(REMOVE_RECURSE "${WORK}/salida")
+  run("${PROGRAM}" exportar --quiet -a 8 -b 40 -f 40 -d "2:30" --exacta -o "PATH:${WORK}/salida" "PATH:${demo}")
+  expect_code(0)
+  from_program_path("${RUN_OUT}" package)
+  string(STRIP "${package}" package)
+  file(READ "${package}/cortes.json" cortes)
+  if(NOT cortes MATCHES "\"targetSec\": 150,\n  \"fadeOutMs\": 3000")
+    fail("exact target exported as:\n" "${cortes}")
+  endif()
+  file(SIZE "${package}/04-montaje.wav" montageBytes)
+  file(SIZE "${package}/01-inicio.wav" startBytes)
+  math(EXPR extra "${montageBytes} - ${startBytes}")
+  if(NOT extra EQUAL 40896000)
+    fail("the exact montage is " "${extra}" " bytes longer than the start, not 6 * (7200000 - 384000)")
   endif()
 
 else()
