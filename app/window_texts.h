@@ -16,3 +16,4 @@ inline constexpr const char* kFirstStatus =
     "Arrastra una canci\xC3\xB3n. Espacio: reproducir \xC2\xB7 A/B: l\xC3\xADmites del loop \xC2\xB7 O: final.";
 inline constexpr const char* kNoSongName = "Ninguna canci\xC3\xB3n abierta";
 inline constexpr const char* kHelpFileName = "LEEME.html";
+inline constexpr const char* kMontageLabel = "Montaje ";
