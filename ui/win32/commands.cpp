@@ -75,9 +75,9 @@ void startExport(WindowState& s)
 {
     if (!audioLoaded())
         return;
-    const CutSettings settings = checkedSettings(s.doc);
-    startJob(exportJob(s.doc.song.audio, s.doc.song.analysis, settings, s.running->folders.outputFolder,
-                       s.doc.song.path),
+    const ExportRequest request = checkedExport(s.doc);
+    startJob(exportJob(s.doc.song.audio, s.doc.song.analysis, request.settings, s.running->folders.outputFolder,
+                       s.doc.song.path, request.target),
              kExportStatus);
 }
 
@@ -128,6 +128,14 @@ void magnet(WindowState& s)
     refreshViews();
 }
 
+void exact(WindowState& s)
+{
+    setExact(s.doc, !s.doc.entry.exact);
+    showRepetitions();
+    InvalidateRect(control(kIdExact), nullptr, FALSE);
+    refreshViews();
+}
+
 void cancel(WindowState&)
 {
     cancelFlag.exchange(true);
@@ -140,7 +148,7 @@ struct CommandEntry {
     bool whileBusy;  // the few a running job does not lock out
 };
 
-const std::array<CommandEntry, 20> kCommands = {{
+const std::array<CommandEntry, 21> kCommands = {{
     {kIdOpenAudio, openAudio, false},        {kIdOutputFolder, chooseOutputFolder, false},
     {kIdList, chooseListRow, false},         {kIdJoinTest, joinTest, false},
     {kIdStop, stopCommand, true},            {kIdExport, startExport, false},
@@ -151,6 +159,7 @@ const std::array<CommandEntry, 20> kCommands = {{
     {kIdExplore, explore, false},            {kIdZoomIn, zoomIn, true},
     {kIdZoomOut, zoomOut, true},             {kIdMagnet, magnet, true},
     {kIdBeatBack, beatBack, false},          {kIdBeatForward, beatForward, false},
+    {kIdExact, exact, false},
 }};
 
 } // namespace

@@ -34,7 +34,7 @@ struct ControlSpec {
 constexpr DWORD kField = WS_TABSTOP | ES_AUTOHSCROLL | ES_RIGHT;
 
 // Creation order is Tab order.
-const std::array<ControlSpec, 31> kControls = {{
+const std::array<ControlSpec, 33> kControls = {{
     {kIdOpenAudio, L"BUTTON", L"+ Audio", WS_TABSTOP, Slot::OpenAudio},
     {kIdOpenSession, L"BUTTON", L"Abrir sesi\u00F3n", WS_TABSTOP, Slot::OpenSession},
     {kIdSaveSession, L"BUTTON", L"Guardar sesi\u00F3n", WS_TABSTOP, Slot::SaveSession},
@@ -63,6 +63,8 @@ const std::array<ControlSpec, 31> kControls = {{
     {kIdJoinTest, L"BUTTON", L"\u266B   Escuchar las tres uniones", WS_TABSTOP, Slot::JoinTest},
     {kIdOutputFolder, L"BUTTON", L"Carpeta de salida", WS_TABSTOP, Slot::OutputFolder},
     {kIdShowExport, L"BUTTON", L"Ver exportaci\u00F3n", WS_TABSTOP, Slot::ShowExport},
+    {kIdTarget, L"EDIT", L"", kField, Slot::Target},
+    {kIdExact, L"BUTTON", L"Exacta", WS_TABSTOP, Slot::Exact},
     {kIdCancel, L"BUTTON", L"Cancelar an\u00E1lisis", WS_TABSTOP, Slot::Cancel},
     {0, L"STATIC", L"", SS_PATHELLIPSIS, Slot::OutputLabel},
     {0, L"STATIC", L"Arrastra una canci\u00F3n. Espacio: reproducir \u00B7 A/B: l\u00EDmites del loop \u00B7 O: final.", 0,
@@ -225,10 +227,30 @@ void showEntry()
         if (number.readable)
             setFieldText(kFieldIds[i], toWide(shownText(static_cast<CutField>(i), number.value)));
     }
+    // The target field is rewritten only when it no longer reads as the
+    // document's target (an opened session), never under the user's typing.
+    const TypedTarget& target = s.doc.entry.target;
+    const TypedTarget shown = readTypedTarget(fieldText(kIdTarget));
+    if (target.readable && (!shown.readable || shown.seconds != target.seconds))
+        setFieldText(kIdTarget, target.seconds ? toWide(shownTargetText(*target.seconds)) : std::wstring());
     s.settingFields = false;
     SendMessageW(control(kIdList), LB_SETCURSEL, static_cast<WPARAM>(s.doc.candidate), 0);
+    if (HWND exact = control(kIdExact))
+        InvalidateRect(exact, nullptr, FALSE);
     if (s.timeline)
         InvalidateRect(s.timeline, nullptr, FALSE);
+}
+
+void showRepetitions()
+{
+    WindowState& s = ui();
+    const TypedNumber& repetitions = fieldOf(s.doc.entry, CutField::Repetitions);
+    const TypedNumber shown = readTyped(fieldText(kIdRepetitions));
+    if (!repetitions.readable || (shown.readable && shown.value == repetitions.value))
+        return;
+    s.settingFields = true;
+    setFieldText(kIdRepetitions, toWide(shownText(CutField::Repetitions, repetitions.value)));
+    s.settingFields = false;
 }
 
 void setStatus(const std::wstring& text)

@@ -68,6 +68,12 @@ void paintPanel(Graphics* g, float W, float H)
         queueText(fields[i], K, L + 240 + 38.0f * i, 115, 27, 11, colours[i], true);
     queueText(L"Puente (ms)", K, L + 354, 165, 25, 11, Muted);
     queueText(L"Vueltas al exportar", K, L + 389, 165, 25, 11, Muted);
+    const MontageLine montage = montageLine(s.doc);
+    if (!montage.length.empty())
+        queueText(toWide(montage.length), K, L + 415, 160, 15, 9, Muted);
+    if (!montage.difference.empty())
+        queueText(toWide(montage.difference), K + 160, L + 415, 101, 15, 9, Orange, true, 2);
+    queueText(L"Duraci\u00F3n objetivo", K, L + 500, 100, 25, 11, Muted);
 }
 
 } // namespace

@@ -52,6 +52,9 @@ void setBusy(bool busy);
 void refreshViews();
 // Writes the document's fields into their controls and selects its list row.
 void showEntry();
+// Writes only the repetitions the document chose for a target, so the field
+// being typed in keeps its text and caret.
+void showRepetitions();
 // The cut field a control id stands for.
 std::optional<CutField> cutFieldOf(int id);
 void setStatus(const std::wstring& text);

@@ -55,8 +55,42 @@ void paintListEntry(const DRAWITEMSTRUCT& item)
     flushBatch(batch);
 }
 
+namespace {
+
+// "Exacta": a box on the panel's own fill, ticked in the play button's green
+// while on, with the control's text beside it.
+void paintCheckBox(const DRAWITEMSTRUCT& item)
+{
+    const bool enabled = IsWindowEnabled(item.hwndItem) != FALSE;
+    const bool on = ui().doc.entry.exact;
+    Graphics* g = openGraphics(item.hDC, true);
+    TextBatch batch;
+    openBatch(batch, item.hDC);
+    const float G = logical(item.rcItem.right - item.rcItem.left), B = logical(item.rcItem.bottom - item.rcItem.top);
+    const float box = 14, top = (B - box) / 2;
+    fillRect(g, 0xFF13161C, 0, 0, G, B);
+    fillRect(g, on ? (enabled ? Green : 0xFF1D3430) : 0xFF1D2129, 6, top, box, box);
+    drawRect(g, on ? 0xFF597777 : Line, 1.0f, 6, top, box, box);
+    if (on) {
+        const Argb tick = 0xFF0F1816;
+        drawLine(g, tick, 2.0f, 9, top + 7, 12, top + 10);
+        drawLine(g, tick, 2.0f, 12, top + 10, 17, top + 4);
+    }
+    queueText(windowText(item.hwndItem), 26, 0, G - 28, B, 11, enabled ? TextColour : 0xFF474E5A, on);
+    if (item.itemState & ODS_FOCUS)
+        drawRect(g, Muted, 0.7f, 2, 2, G - 5, B - 5, true);
+    closeGraphics(g);
+    flushBatch(batch);
+}
+
+} // namespace
+
 void paintButton(const DRAWITEMSTRUCT& item)
 {
+    if (item.CtlID == static_cast<UINT>(kIdExact)) {
+        paintCheckBox(item);
+        return;
+    }
     const WindowState& s = ui();
     const int id = static_cast<int>(item.CtlID);
     const bool enabled = IsWindowEnabled(item.hwndItem) != FALSE;
