@@ -3,8 +3,11 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "app/duration_text.h"
 #include "app/number_field.h"
 #include "base/number_format.h"
+#include "base/utf.h"
+#include "render/render_plan.h"
 
 TypedNumber readTyped(std::u16string_view text)
 {
@@ -12,6 +15,15 @@ TypedNumber readTyped(std::u16string_view text)
         return {readNumberField(text), true};
     } catch (const std::exception&) {
         return {0.0, false};
+    }
+}
+
+TypedTarget readTypedTarget(std::u16string_view text)
+{
+    try {
+        return {readDurationText(text), true};
+    } catch (const std::exception&) {
+        return {std::nullopt, false};
     }
 }
 
@@ -72,4 +84,13 @@ std::u16string shownText(CutField field, double value)
 {
     const bool cut = field == CutField::Start || field == CutField::End || field == CutField::Outro;
     return formatFixed(value, cut ? 6 : 0);
+}
+
+std::u16string shownTargetText(double seconds)
+{
+    // Beyond any montage the export can make, the clock's frames would not
+    // fit a count; such a target is shown as it was read.
+    if (!(seconds < 1e6))
+        return utf8ToUtf16(fixedPoint(seconds, 3));
+    return utf8ToUtf16(montageClockText(secondsToFrames(seconds)));
 }

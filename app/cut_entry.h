@@ -5,6 +5,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,13 +19,23 @@ struct TypedNumber {
     bool readable = true;  // false: the text was not one number
 };
 
+// The target duration field, read once when typed: empty means no target.
+struct TypedTarget {
+    std::optional<double> seconds;
+    bool readable = true;  // false: the text was not a duration
+};
+
 struct CutEntry {
     // The fields' first texts: 8.000, 40.000, 40.000, 60 and 2.
     std::array<TypedNumber, kCutFieldCount> fields{{{8.0}, {40.0}, {40.0}, {60.0}, {2.0}}};
+    TypedTarget target;
+    bool exact = false;  // the export ends exactly at the target
 };
 
 // Reads a field's text with the number-field rule; never throws.
 TypedNumber readTyped(std::u16string_view text);
+// Reads the target field's text with the duration rule; never throws.
+TypedTarget readTypedTarget(std::u16string_view text);
 
 TypedNumber& fieldOf(CutEntry& entry, CutField field);
 const TypedNumber& fieldOf(const CutEntry& entry, CutField field);
@@ -44,3 +55,5 @@ std::array<double, 3> markerTimes(const CutEntry& entry);
 // The text a field shows after the program wrote its value: cuts with 6
 // decimals, crossfade and repetitions whole.
 std::u16string shownText(CutField field, double value);
+// The text the target field shows after the program wrote it: mm:ss.fff.
+std::u16string shownTargetText(double seconds);

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "app/beat_snap.h"
+#include "app/duration_text.h"
 #include "app/window_texts.h"
 #include "base/audio_constants.h"
 #include "base/cancel.h"
@@ -44,6 +45,47 @@ void showCuts(Document& doc, const Loop& cuts)
     show(doc, CutField::Outro, cuts.outro);
 }
 
+// The cuts and repetitions as typed, or nothing when a field does not read
+// or a rule refuses them.
+std::optional<CutSettings> typedSettings(const Document& doc)
+{
+    try {
+        return checkedSettings(doc);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+// What the typed target makes of these cuts; nothing without a target that
+// reads, or for one the cuts cannot reach.
+std::optional<TargetFit> typedFit(const Document& doc, const CutFrames& cuts)
+{
+    const TypedTarget& target = doc.entry.target;
+    if (!target.readable || !target.seconds)
+        return std::nullopt;
+    try {
+        return fitTarget(cuts, {*target.seconds, doc.entry.exact});
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+void followTarget(Document& doc)
+{
+    if (!songLoaded(doc))
+        return;
+    // The repetitions field itself may not read: the cuts alone decide.
+    Loop cuts;
+    try {
+        cuts = enteredCuts(doc.entry);
+        validateCuts(songFrames(doc), cuts.start, cuts.end, cuts.outro, enteredFadeSeconds(doc.entry));
+    } catch (const std::exception&) {
+        return;
+    }
+    if (const std::optional<TargetFit> fit = typedFit(doc, cutFramesOf(cuts, static_cast<int64_t>(songFrames(doc)))))
+        show(doc, CutField::Repetitions, fit->repetitions);
+}
+
 void dropSong(Document& doc)
 {
     doc.song = Song{};
@@ -69,6 +111,7 @@ void adoptSong(Document& doc, LoadOutcome& outcome)
         showCuts(doc, cutRecord(0.15 * duration, 0.65 * duration, 0.78 * duration));
         doc.candidate = 0;
     }
+    followTarget(doc);
 }
 
 // A session's cuts replace the candidate's once its song has loaded; cuts
@@ -84,6 +127,11 @@ std::string restoreSession(Document& doc)
         doc.candidate = 0;
         show(doc, CutField::Crossfade, session.crossfadeMs);
         show(doc, CutField::Repetitions, session.repetitions);
+        // What the field shows is what is kept, as for the cuts.
+        const std::optional<double>& target = session.target.seconds;
+        doc.entry.target = target ? readTypedTarget(shownTargetText(*target)) : TypedTarget{};
+        doc.entry.exact = session.target.exact;
+        followTarget(doc);
     } catch (const std::exception& e) {
         return e.what();
     }
@@ -111,6 +159,20 @@ void typeField(Document& doc, CutField field, std::u16string_view text)
     fieldOf(doc.entry, field) = readTyped(text);
     if (isCut(field))
         doc.candidate = 0;
+    if (field != CutField::Repetitions)
+        followTarget(doc);
+}
+
+void typeTarget(Document& doc, std::u16string_view text)
+{
+    doc.entry.target = readTypedTarget(text);
+    followTarget(doc);
+}
+
+void setExact(Document& doc, bool exact)
+{
+    doc.entry.exact = exact;
+    followTarget(doc);
 }
 
 double placeCut(Document& doc, CutField field, double t)
@@ -118,6 +180,7 @@ double placeCut(Document& doc, CutField field, double t)
     show(doc, field, snappedTime(doc.song.analysis, t, doc.magnet));
     if (isCut(field))
         doc.candidate = 0;
+    followTarget(doc);
     return fieldOf(doc.entry, field).value;
 }
 
@@ -127,6 +190,7 @@ void chooseCandidate(Document& doc, int row)
     if (row >= 1 && static_cast<size_t>(row) <= loops.size()) {
         showCuts(doc, loops[static_cast<size_t>(row) - 1]);
         doc.candidate = row;
+        followTarget(doc);
     } else if (row == 0) {
         doc.candidate = 0;
     }
@@ -135,6 +199,35 @@ void chooseCandidate(Document& doc, int row)
 CutSettings checkedSettings(const Document& doc)
 {
     return checkedSettings(doc.entry, songFrames(doc));
+}
+
+ExportRequest checkedExport(const Document& doc)
+{
+    ExportRequest request{checkedSettings(doc), std::nullopt};
+    const TypedTarget& target = doc.entry.target;
+    if (!target.readable)
+        throw std::runtime_error(kInvalidDurationMessage);
+    if (target.seconds) {
+        request.target = DurationTarget{*target.seconds, doc.entry.exact};
+        // Its messages now, before a job starts, rather than from the job.
+        fitTarget(cutFramesOf(request.settings.cuts, static_cast<int64_t>(songFrames(doc))), *request.target);
+    }
+    return request;
+}
+
+MontageLine montageLine(const Document& doc)
+{
+    if (!songLoaded(doc))
+        return {};
+    const std::optional<CutSettings> settings = typedSettings(doc);
+    if (!settings)
+        return {};
+    const CutFrames cuts = cutFramesOf(settings->cuts, static_cast<int64_t>(songFrames(doc)));
+    // With a target the export takes the target's repetitions (and, exact,
+    // ends at it), whatever the field was last given.
+    if (const std::optional<TargetFit> fit = typedFit(doc, cuts))
+        return {kMontageLabel + montageClockText(fit->montageFrames), differenceText(fit->differenceFrames)};
+    return {kMontageLabel + montageClockText(montageFrames(cuts, settings->repetitions)), {}};
 }
 
 PlaybackInputs playbackInputs(const Document& doc)
@@ -171,7 +264,11 @@ Notice adoptResult(Document& doc, Result& result)
 void saveDocumentSession(const Document& doc, const std::filesystem::path& file,
                          const std::filesystem::path& outputFolder)
 {
-    saveSession(file, checkedSettings(doc), songFrames(doc), doc.song.path, outputFolder);
+    const ExportRequest request = checkedExport(doc);
+    SessionTarget target;
+    if (request.target)
+        target = {request.target->seconds, request.target->exact};
+    saveSession(file, request.settings, songFrames(doc), doc.song.path, outputFolder, target);
 }
 
 std::filesystem::path openDocumentSession(Document& doc, const std::filesystem::path& file,

@@ -14,6 +14,7 @@
 #include "app/jobs.h"
 #include "app/song.h"
 #include "playback/playback_control.h"
+#include "render/duration_target.h"
 #include "session/session_file.h"
 
 struct Document {
@@ -45,7 +46,15 @@ uint64_t songFrames(const Document& doc);
 double songDuration(const Document& doc);
 
 // The user typed into a field. A, B or O switch the list to the manual cuts.
+// While a target duration reads, every change of the cuts makes the
+// repetitions follow it (typing the repetitions themselves does not).
 void typeField(Document& doc, CutField field, std::u16string_view text);
+// The user typed a target duration or switched "Exacta": the repetitions
+// become the ones the export will take for that target (the closest montage,
+// or with Exacta the shortest not below it); a target the cuts cannot reach
+// leaves them as they are, for the export to say why.
+void typeTarget(Document& doc, std::u16string_view text);
+void setExact(Document& doc, bool exact);
 // The program placed a cut (a key, a drag, a double click): A, B or O take t,
 // snapped to the nearest beat while the magnet is on, and the list goes to
 // the manual cuts. Returns the time written.
@@ -55,6 +64,26 @@ void chooseCandidate(Document& doc, int row);
 
 // What an export or a session takes; throws the message the user must see.
 CutSettings checkedSettings(const Document& doc);
+// What the export and the session save take: the checked cuts and, when one
+// is typed, the target. The messages come in the order of the panel: the
+// cut fields' (checkedSettings), then a target that does not read, then a
+// target the cuts cannot reach (below one repetition's montage, above a
+// hundred's, or, exact, inside a loop pass).
+struct ExportRequest {
+    CutSettings settings;
+    std::optional<DurationTarget> target;
+};
+ExportRequest checkedExport(const Document& doc);
+
+// The live line under the repetitions: the montage's length ("Montaje
+// 03:12.500") from the fields as typed, and, when a target is reached, the
+// montage's distance from it ("+1.8 s"). Both empty when the fields give no
+// montage (no song, a field that does not read, cuts the rule refuses).
+struct MontageLine {
+    std::string length;
+    std::string difference;  // empty without a reachable target
+};
+MontageLine montageLine(const Document& doc);
 // The song and cuts as playback takes them; throws the number message.
 PlaybackInputs playbackInputs(const Document& doc);
 

@@ -18,11 +18,12 @@ Job loadJob(const std::filesystem::path& songPath, const Folders& folders, std::
 }
 
 Job exportJob(const std::vector<float>& songAudio, const Analysis& analysis, const CutSettings& settings,
-              const std::filesystem::path& outputFolder, const std::filesystem::path& songPath)
+              const std::filesystem::path& outputFolder, const std::filesystem::path& songPath,
+              const std::optional<DurationTarget>& target)
 {
-    return {ExportOutcome{}, [&songAudio, &analysis, settings, outputFolder, songPath](Result& result) {
+    return {ExportOutcome{}, [&songAudio, &analysis, settings, outputFolder, songPath, target](Result& result) {
                 std::get<ExportOutcome>(result.work).folder =
                     exportPackage(songAudio, analysis, settings.cuts, settings.fadeSeconds, settings.repetitions,
-                                  outputFolder, songPath);
+                                  outputFolder, songPath, checkCancel, target);
             }};
 }

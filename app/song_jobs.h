@@ -8,6 +8,7 @@
 #include "app/jobs.h"
 #include "app/settings.h"
 #include "cache/song_loading.h"
+#include "render/duration_target.h"
 
 // Fills the LoadOutcome: audio, analysis, peak and, at its end, loaded.
 // Progress goes to the window the job posts to. The installed model is
@@ -17,5 +18,7 @@ Job loadJob(const std::filesystem::path& songPath, const Folders& folders, std::
 
 // Exports with what was chosen when the command was given. The song audio
 // and analysis are read in place: the window replaces neither while busy.
+// A target, when given, chooses the repetitions and may end the montage exactly.
 Job exportJob(const std::vector<float>& songAudio, const Analysis& analysis, const CutSettings& settings,
-              const std::filesystem::path& outputFolder, const std::filesystem::path& songPath);
+              const std::filesystem::path& outputFolder, const std::filesystem::path& songPath,
+              const std::optional<DurationTarget>& target = std::nullopt);

@@ -62,6 +62,9 @@ inline constexpr const char* kEndFieldLabel = "B   Fin loop";
 inline constexpr const char* kOutroFieldLabel = "O   Final";
 inline constexpr const char* kCrossfadeFieldLabel = "Puente (ms)";
 inline constexpr const char* kRepetitionsFieldLabel = "Vueltas al exportar";
+inline constexpr const char* kMontageLabel = "Montaje ";
+inline constexpr const char* kTargetFieldLabel = "Duraci\xC3\xB3n objetivo";
+inline constexpr const char* kExactLabel = "Exacta";
 
 // The candidate list: the manual entry, then "8 compases   ·   16.3 s", "91%" and
 // "12.50 → 28.75   /   final 180.00" for a loop.

@@ -9,7 +9,7 @@ bool controlEnabled(int id, const EnableInputs& s)
         return !s.busy;
     case kIdList: case kIdFieldA: case kIdFieldB: case kIdFieldO: case kIdCrossfade: case kIdRepetitions:
     case kIdJoinTest: case kIdExport: case kIdSaveSession: case kIdPlay: case kIdOriginal: case kIdLoop:
-    case kIdExplore: case kIdBeatBack: case kIdBeatForward:  // work on the loaded song
+    case kIdExplore: case kIdBeatBack: case kIdBeatForward: case kIdTarget: case kIdExact:  // work on the loaded song
         return !s.busy && s.audioLoaded;
     case kIdCancel:
         return s.busy;

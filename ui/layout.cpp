@@ -5,9 +5,7 @@
 
 int listHeight(int logicalHeight)
 {
-    if (logicalHeight >= 700)
-        return std::clamp(logicalHeight - 585, 120, 220);
-    return std::max(44, logicalHeight - 580);
+    return std::clamp(logicalHeight - 610, 44, 220);
 }
 
 std::array<LogicalRect, kSlotCount> layoutSlots(int logicalWidth, int logicalHeight)
@@ -44,6 +42,9 @@ std::array<LogicalRect, kSlotCount> layoutSlots(int logicalWidth, int logicalHei
     set(Slot::JoinTest, W - 284, L + 430, 264, 30);
     set(Slot::OutputFolder, W - 284, L + 468, 129, 27);
     set(Slot::ShowExport, W - 147, L + 468, 127, 27);
+    // The target row: its label is painted at the panel's left edge.
+    set(Slot::Target, W - 182, L + 500, 80, 25);
+    set(Slot::Exact, W - 96, L + 500, 76, 25);
     set(Slot::Cancel, W - 284, H - 63, 264, 28);
     set(Slot::OutputLabel, 18, H - 51, W - 324, 14);
     set(Slot::StatusLabel, 18, H - 28, W - 36, 21);

@@ -13,8 +13,8 @@ struct LogicalRect {
 enum class Slot : int {
     OpenAudio, OpenSession, SaveSession, Help, Export, SongName, Map, Timeline, Play, Stop, BeatBack,
     BeatForward, ModeOriginal, ModeLoop, ModeExplore, Magnet, ZoomOut, ZoomIn, List, FieldA, FieldB,
-    FieldO, Crossfade, Repetitions, JoinTest, OutputFolder, ShowExport, Cancel, OutputLabel, StatusLabel,
-    Progress, Count
+    FieldO, Crossfade, Repetitions, JoinTest, OutputFolder, ShowExport, Target, Exact, Cancel, OutputLabel,
+    StatusLabel, Progress, Count
 };
 inline constexpr int kSlotCount = static_cast<int>(Slot::Count);
 
@@ -22,11 +22,12 @@ inline constexpr int kSlotCount = static_cast<int>(Slot::Count);
 // control, field and label; below the design's size only the map and the
 // candidate list give up room, down to this.
 inline constexpr int kMinLogicalWidth = 1000;
-inline constexpr int kMinLogicalHeight = 624;
+inline constexpr int kMinLogicalHeight = 638;
 
-// The candidate list's height: H - 585 kept within 120 ... 220; below a
-// client height of 700 the list shrinks with the window (H - 580) so the
-// fields and buttons under it keep their place, down to one entry (44).
+// The candidate list's height: H - 610 kept within 44 (one entry) and 220,
+// so the fields and buttons under it keep their place and the target row
+// keeps 22 units above the cancel button until the list is down to one
+// entry; below that (H < 654) only that gap shrinks, to 6 at the smallest.
 int listHeight(int logicalHeight);
 
 std::array<LogicalRect, kSlotCount> layoutSlots(int logicalWidth, int logicalHeight);

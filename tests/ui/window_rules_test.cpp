@@ -34,9 +34,10 @@ TEST(NumberFormat, FixedAndClockTexts)
 
 TEST(Layout, ListHeightFollowsTheClientHeight)
 {
-    // Below 700 the list gives up room one for one, down to one entry.
-    const std::vector<std::pair<int, int>> cases = {{700, 120}, {705, 120}, {760, 175}, {900, 220}, {1200, 220},
-                                                    {699, 119}, {665, 85},  {640, 60},  {624, 44},  {600, 44}};
+    // Below 830 the list gives up room one for one, down to one entry at 654.
+    const std::vector<std::pair<int, int>> cases = {{700, 90},  {705, 95},  {760, 150}, {900, 220}, {1200, 220},
+                                                    {830, 220}, {829, 219}, {699, 89},  {665, 55},  {655, 45},
+                                                    {654, 44},  {640, 44},  {638, 44},  {600, 44}};
     for (auto [height, list] : cases)
         EXPECT_EQ(listHeight(height), list) << height;
 }
@@ -54,6 +55,10 @@ TEST(Layout, RightPanelAndBottomRowFollowTheListAndTheSize)
     EXPECT_EQ(at(Slot::Map).height, 450);
     EXPECT_EQ(at(Slot::Timeline).top, 616);
     EXPECT_EQ(at(Slot::Progress).top, 826);
+    // The target row under the output folder's, its check box at the panel's right edge.
+    EXPECT_EQ(at(Slot::Target).left, 1182);
+    EXPECT_EQ(at(Slot::Target).top, 720);
+    EXPECT_EQ(at(Slot::Exact).left + at(Slot::Exact).width, 1344);
     // A narrow window keeps the song name readable.
     EXPECT_EQ(layoutSlots(700, 700)[static_cast<int>(Slot::SongName)].width, 50);
 }
@@ -90,7 +95,7 @@ TEST(Layout, FirstWindowRectFitsTheWorkArea)
 TEST(Layout, SmallClientKeepsEveryControlAndShrinksTheViews)
 {
     // 1342 x 704 on a 1366 x 768 screen with a taskbar, less the frame:
-    // W = 1326, H = 665, the list 85 high.
+    // W = 1326, H = 665, the list 55 high.
     struct Want {
         Slot slot;
         double left, top, width, height;
@@ -105,11 +110,12 @@ TEST(Layout, SmallClientKeepsEveryControlAndShrinksTheViews)
         {Slot::ModeOriginal, 20, 110, 83, 25},   {Slot::ModeLoop, 108, 110, 68, 25},
         {Slot::ModeExplore, 181, 110, 87, 25},   {Slot::Magnet, 824, 110, 113, 25},
         {Slot::ZoomOut, 944, 110, 28, 25},       {Slot::ZoomIn, 978, 110, 28, 25},
-        {Slot::List, 1042, 148, 264, 85},        {Slot::FieldA, 1160, 325, 143, 27},
-        {Slot::FieldB, 1160, 363, 143, 27},      {Slot::FieldO, 1160, 401, 143, 27},
-        {Slot::Crossfade, 1216, 439, 87, 25},    {Slot::Repetitions, 1216, 474, 87, 25},
-        {Slot::JoinTest, 1042, 515, 264, 30},    {Slot::OutputFolder, 1042, 553, 129, 27},
-        {Slot::ShowExport, 1179, 553, 127, 27},  {Slot::Cancel, 1042, 602, 264, 28},
+        {Slot::List, 1042, 148, 264, 55},        {Slot::FieldA, 1160, 295, 143, 27},
+        {Slot::FieldB, 1160, 333, 143, 27},      {Slot::FieldO, 1160, 371, 143, 27},
+        {Slot::Crossfade, 1216, 409, 87, 25},    {Slot::Repetitions, 1216, 444, 87, 25},
+        {Slot::JoinTest, 1042, 485, 264, 30},    {Slot::OutputFolder, 1042, 523, 129, 27},
+        {Slot::ShowExport, 1179, 523, 127, 27},  {Slot::Target, 1144, 555, 80, 25},
+        {Slot::Exact, 1230, 555, 76, 25},        {Slot::Cancel, 1042, 602, 264, 28},
         {Slot::OutputLabel, 18, 614, 1002, 14},  {Slot::StatusLabel, 18, 637, 1290, 21},
         {Slot::Progress, 18, 630, 1290, 3}};
     ASSERT_EQ(table.size(), static_cast<size_t>(kSlotCount));
@@ -123,12 +129,13 @@ TEST(Layout, SmallClientKeepsEveryControlAndShrinksTheViews)
     }
 
     // 150 %: a client of 1874 x 960 pixels on a 1920 x 1080 screen is 1249 x 640
-    // logical units, the list 60 high; the pixels the controls get.
+    // logical units, the list one entry (44) high; the pixels the controls get.
     const std::vector<std::pair<Slot, std::array<int, 4>>> pixels = {
         {Slot::Cancel, {1448, 866, 396, 42}},      {Slot::StatusLabel, {27, 918, 1820, 32}},
-        {Slot::ShowExport, {1653, 792, 191, 41}},  {Slot::FieldA, {1625, 450, 215, 41}},
-        {Slot::List, {1448, 222, 396, 90}},        {Slot::Timeline, {24, 593, 1388, 257}},
-        {Slot::Map, {24, 219, 1388, 344}}};
+        {Slot::ShowExport, {1653, 768, 191, 41}},  {Slot::FieldA, {1625, 426, 215, 41}},
+        {Slot::List, {1448, 222, 396, 66}},        {Slot::Timeline, {24, 593, 1388, 257}},
+        {Slot::Map, {24, 219, 1388, 344}},         {Slot::Target, {1601, 816, 120, 38}},
+        {Slot::Exact, {1730, 816, 114, 38}}};
     const auto big = layoutSlots(toLogical(1874, 1.5), toLogical(960, 1.5));
     for (const auto& [slot, want] : pixels) {
         const LogicalRect& got = big[static_cast<int>(slot)];
@@ -159,6 +166,12 @@ TEST(Layout, NoTwoControlsOverlapAndAllStayInsideFromTheSmallestClientUp)
             EXPECT_GE(r[static_cast<int>(Slot::Cancel)].top - 22,
                       r[static_cast<int>(Slot::ShowExport)].top + r[static_cast<int>(Slot::ShowExport)].height)
                 << H;
+            // The target row lies between the output folder's row and the
+            // cancel button, apart from both.
+            const LogicalRect& target = r[static_cast<int>(Slot::Target)];
+            EXPECT_GE(target.top, r[static_cast<int>(Slot::ShowExport)].top + 27 + 5) << H;
+            EXPECT_GE(r[static_cast<int>(Slot::Cancel)].top, target.top + target.height + 6) << H;
+            EXPECT_EQ(r[static_cast<int>(Slot::Exact)].top, target.top) << H;
         }
 }
 
@@ -182,10 +195,10 @@ TEST(Layout, WindowFitsTheWorkAreaAtAnyDpi)
         {{60, 0, 1306, 768}, 96, {16, 39}, 1.0, {72, 12, 1282, 744}, {1120, 744}},
         // 1920 x 1080 at 150 % with a taskbar: 640 logical units high still hold the layout.
         {{0, 0, 1920, 1040}, 144, {22, 56}, 1.5, {12, 12, 1896, 1016}, {1680, 1016}},
-        // 920 client pixels hold 624 units at 141 DPI (626.4) but not at 142 (621.9).
-        {{0, 0, 1600, 1000}, 144, {22, 56}, 141 / 96.0, {12, 12, 1576, 976}, {1576, 976}},
-        // 1280 x 800 at 125 %: 688 client pixels, 624 units at 105 DPI (629.0), not at 106 (623.1).
-        {{0, 0, 1280, 760}, 120, {20, 48}, 105 / 96.0, {12, 12, 1256, 736}, {1225, 736}},
+        // 920 client pixels hold 638 units at 138 DPI (640.0) but not at 139 (635.4).
+        {{0, 0, 1600, 1000}, 144, {22, 56}, 138 / 96.0, {12, 12, 1576, 976}, {1576, 976}},
+        // 1280 x 800 at 125 %: 688 client pixels, 638 units at 103 DPI (641.2), not at 104 (635.1).
+        {{0, 0, 1280, 760}, 120, {20, 48}, 103 / 96.0, {12, 12, 1256, 736}, {1202, 736}},
         // Too narrow at 96 DPI: 760 pixels hold 1000 units at 72 DPI (1013.3), not at 73 (999.5).
         {{0, 0, 800, 560}, 96, {16, 39}, 0.75, {12, 12, 776, 536}, {776, 536}},
         // Nothing fits: half the scale, and still inside the work area.
@@ -206,7 +219,7 @@ TEST(Layout, WindowFitsTheWorkAreaAtAnyDpi)
 TEST(EnableRules, EachStateEnablesItsControls)
 {
     const std::vector<int> ids = {100, 101, 102, 103, 104, 105, 106, 107, 108, 110, 111, 112, 113, 114,
-                                  115, 116, 117, 118, 119, 120, 121, 122, 123, 124, 125};
+                                  115, 116, 117, 118, 119, 120, 121, 122, 123, 124, 125, 126, 127};
     auto enabled = [&ids](EnableInputs state) {
         std::vector<int> on;
         for (int id : ids)
@@ -218,7 +231,7 @@ TEST(EnableRules, EachStateEnablesItsControls)
     EXPECT_EQ(enabled({true, true, true}), (std::vector<int>{110, 112, 116, 121, 122, 123}));
     EXPECT_EQ(enabled({false, true, false}),
               (std::vector<int>{100, 101, 102, 103, 104, 105, 106, 107, 108, 110, 111, 114, 115, 116, 117, 118, 119,
-                                120, 121, 122, 123, 124, 125}));
+                                120, 121, 122, 123, 124, 125, 126, 127}));
     EXPECT_TRUE(controlEnabled(113, {false, false, true}));
 }
 

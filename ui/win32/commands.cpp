@@ -80,9 +80,9 @@ void startExport(WindowState& s)
 {
     if (!songLoaded(s.doc))
         return;
-    const CutSettings settings = checkedSettings(s.doc);
-    startJob(s, exportJob(s.doc.song.audio, s.doc.song.analysis, settings, s.running->folders.outputFolder,
-                       s.doc.song.path),
+    const ExportRequest request = checkedExport(s.doc);
+    startJob(s, exportJob(s.doc.song.audio, s.doc.song.analysis, request.settings, s.running->folders.outputFolder,
+                          s.doc.song.path, request.target),
              kExportStatus);
 }
 
@@ -133,6 +133,14 @@ void magnet(WindowState& s)
     refreshViews(s);
 }
 
+void exact(WindowState& s)
+{
+    setExact(s.doc, !s.doc.entry.exact);
+    showRepetitions(s);
+    InvalidateRect(control(s.widgets, kIdExact), nullptr, FALSE);
+    refreshViews(s);
+}
+
 void cancel(WindowState& s)
 {
     cancelFlag.exchange(true);
@@ -145,7 +153,7 @@ struct CommandEntry {
     bool whileBusy;  // the few a running job does not lock out
 };
 
-const std::array<CommandEntry, 20> kCommands = {{
+const std::array<CommandEntry, 21> kCommands = {{
     {kIdOpenAudio, openAudio, false},        {kIdOutputFolder, chooseOutputFolder, false},
     {kIdList, chooseListRow, false},         {kIdJoinTest, joinTest, false},
     {kIdStop, stopCommand, true},            {kIdExport, startExport, false},
@@ -156,6 +164,7 @@ const std::array<CommandEntry, 20> kCommands = {{
     {kIdExplore, explore, false},            {kIdZoomIn, zoomIn, true},
     {kIdZoomOut, zoomOut, true},             {kIdMagnet, magnet, true},
     {kIdBeatBack, beatBack, false},          {kIdBeatForward, beatForward, false},
+    {kIdExact, exact, false},
 }};
 
 } // namespace

@@ -33,7 +33,7 @@ struct ControlSpec {
 constexpr DWORD kField = WS_TABSTOP | ES_AUTOHSCROLL | ES_RIGHT;
 
 // Creation order is Tab order.
-const std::array<ControlSpec, 31> kControls = {{
+const std::array<ControlSpec, 33> kControls = {{
     {kIdOpenAudio, L"BUTTON", kOpenAudioLabel, WS_TABSTOP, Slot::OpenAudio},
     {kIdOpenSession, L"BUTTON", kOpenSessionLabel, WS_TABSTOP, Slot::OpenSession},
     {kIdSaveSession, L"BUTTON", kSaveSessionLabel, WS_TABSTOP, Slot::SaveSession},
@@ -62,6 +62,8 @@ const std::array<ControlSpec, 31> kControls = {{
     {kIdJoinTest, L"BUTTON", kJoinTestLabel, WS_TABSTOP, Slot::JoinTest},
     {kIdOutputFolder, L"BUTTON", kOutputFolderLabel, WS_TABSTOP, Slot::OutputFolder},
     {kIdShowExport, L"BUTTON", kShowExportLabel, WS_TABSTOP, Slot::ShowExport},
+    {kIdTarget, L"EDIT", "", kField, Slot::Target},
+    {kIdExact, L"BUTTON", kExactLabel, WS_TABSTOP, Slot::Exact},
     {kIdCancel, L"BUTTON", kCancelLabel, WS_TABSTOP, Slot::Cancel},
     {0, L"STATIC", "", SS_PATHELLIPSIS, Slot::OutputLabel},
     {0, L"STATIC", kFirstStatus, 0, Slot::StatusLabel},
@@ -186,7 +188,8 @@ void setBusy(WindowState& s, bool busy)
 ButtonLook buttonLook(const WindowState& s)
 {
     const PlaybackState& playback = s.running->player.state;
-    return ButtonLook{playback.playing.load() && !playback.paused.load(), s.doc.view.mode, s.doc.magnet};
+    return ButtonLook{playback.playing.load() && !playback.paused.load(), s.doc.view.mode, s.doc.magnet,
+                      s.doc.entry.exact};
 }
 
 void refreshViews(WindowState& s)
@@ -230,8 +233,27 @@ void showEntry(WindowState& s)
         if (number.readable)
             setFieldText(w, kFieldIds[i], toWide(shownText(static_cast<CutField>(i), number.value)));
     }
+    // The target field is rewritten only when it no longer reads as the
+    // document's target (an opened session), never under the user's typing.
+    const TypedTarget& target = s.doc.entry.target;
+    const TypedTarget shown = readTypedTarget(fieldText(w, kIdTarget));
+    if (target.readable && (!shown.readable || shown.seconds != target.seconds))
+        setFieldText(w, kIdTarget, target.seconds ? toWide(shownTargetText(*target.seconds)) : std::wstring());
     s.settingFields = false;
     SendMessageW(control(w, kIdList), LB_SETCURSEL, static_cast<WPARAM>(s.doc.candidate), 0);
+    if (HWND exact = control(w, kIdExact))
+        InvalidateRect(exact, nullptr, FALSE);
     if (w.timeline)
         InvalidateRect(w.timeline, nullptr, FALSE);
+}
+
+void showRepetitions(WindowState& s)
+{
+    const TypedNumber& repetitions = fieldOf(s.doc.entry, CutField::Repetitions);
+    const TypedNumber shown = readTyped(fieldText(s.widgets, kIdRepetitions));
+    if (!repetitions.readable || (shown.readable && shown.value == repetitions.value))
+        return;
+    s.settingFields = true;
+    setFieldText(s.widgets, kIdRepetitions, toWide(shownText(CutField::Repetitions, repetitions.value)));
+    s.settingFields = false;
 }

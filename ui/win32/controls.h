@@ -17,5 +17,8 @@ ButtonLook buttonLook(const WindowState& s);
 void refreshViews(WindowState& s);
 // Writes the document's fields into their controls and selects its list row.
 void showEntry(WindowState& s);
+// Writes only the repetitions the document chose for a target, so the field
+// being typed in keeps its text and caret.
+void showRepetitions(WindowState& s);
 // The cut field a control id stands for.
 std::optional<CutField> cutFieldOf(int id);

@@ -65,6 +65,12 @@ void paintPanel(TextBatch& texts, Graphics* g, const Document& doc, float W, flo
         queueText(texts, toWide(fields[i]), K, L + 240 + 38.0f * i, 115, 27, 11, colours[i], true);
     queueText(texts, toWide(kCrossfadeFieldLabel), K, L + 354, 165, 25, 11, Muted);
     queueText(texts, toWide(kRepetitionsFieldLabel), K, L + 389, 165, 25, 11, Muted);
+    const MontageLine montage = montageLine(doc);
+    if (!montage.length.empty())
+        queueText(texts, toWide(montage.length), K, L + 415, 160, 15, 9, Muted);
+    if (!montage.difference.empty())
+        queueText(texts, toWide(montage.difference), K + 160, L + 415, 101, 15, 9, Orange, true, 2);
+    queueText(texts, toWide(kTargetFieldLabel), K, L + 500, 100, 25, 11, Muted);
 }
 
 } // namespace

@@ -33,14 +33,20 @@ LRESULT onCommand(WindowState& s, WPARAM wParam)
 {
     const int id = LOWORD(wParam);
     const int code = HIWORD(wParam);
-    // Code 1 is also the list's selection change.
-    if (code == 0 || code == 1) {
+    // Code 1 is also the list's selection change. An owner-drawn button
+    // reports the second click of a double click apart; a check box takes
+    // it as a click of its own.
+    if (code == 0 || code == 1 || (code == BN_DOUBLECLICKED && id == kIdExact)) {
         runCommand(s, id);
     } else if (code == EN_CHANGE) {
         const std::optional<CutField> field = cutFieldOf(id);
         if (!s.settingFields && field) {
             typeField(s.doc, *field, fieldText(s.widgets, id));
             SendMessageW(control(s.widgets, kIdList), LB_SETCURSEL, static_cast<WPARAM>(s.doc.candidate), 0);
+            showRepetitions(s);
+        } else if (!s.settingFields && id == kIdTarget) {
+            typeTarget(s.doc, fieldText(s.widgets, id));
+            showRepetitions(s);
         }
         refreshViews(s);
     }

@@ -57,8 +57,42 @@ void paintListEntry(const Document& doc, PaintStyle style, const DRAWITEMSTRUCT&
     flushBatch(batch);
 }
 
+namespace {
+
+// "Exacta": a box on the panel's own fill, ticked in the play button's green
+// while on, with the control's text beside it.
+void paintCheckBox(bool on, PaintStyle style, const DRAWITEMSTRUCT& item)
+{
+    const bool enabled = IsWindowEnabled(item.hwndItem) != FALSE;
+    const double scale = style.scale;
+    Graphics* g = openGraphics(item.hDC, true, scale);
+    TextBatch batch;
+    openBatch(batch, item.hDC, style);
+    const float G = logical(item.rcItem.right - item.rcItem.left, scale);
+    const float B = logical(item.rcItem.bottom - item.rcItem.top, scale);
+    const float box = 14, top = (B - box) / 2;
+    fillRect(g, kPanel, 0, 0, G, B);
+    fillRect(g, on ? (enabled ? Green : kPlayDisabled) : kFieldBackground, 6, top, box, box);
+    drawRect(g, on ? kEmphasisBorder : Line, 1.0f, 6, top, box, box);
+    if (on) {
+        drawLine(g, kPlayText, 2.0f, 9, top + 7, 12, top + 10);
+        drawLine(g, kPlayText, 2.0f, 12, top + 10, 17, top + 4);
+    }
+    queueText(batch, windowText(item.hwndItem), 26, 0, G - 28, B, 11, enabled ? TextColour : kButtonDisabledText, on);
+    if (item.itemState & ODS_FOCUS)
+        drawRect(g, Muted, 0.7f, 2, 2, G - 5, B - 5, true);
+    closeGraphics(g);
+    flushBatch(batch);
+}
+
+} // namespace
+
 void paintButton(const ButtonLook& look, PaintStyle style, const DRAWITEMSTRUCT& item)
 {
+    if (item.CtlID == static_cast<UINT>(kIdExact)) {
+        paintCheckBox(look.exact, style, item);
+        return;
+    }
     const int id = static_cast<int>(item.CtlID);
     const bool enabled = IsWindowEnabled(item.hwndItem) != FALSE;
     Argb fill = kButton, fore = enabled ? TextColour : kButtonDisabledText;

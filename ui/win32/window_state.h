@@ -48,6 +48,7 @@ struct ButtonLook {
     bool playing = false;  // and not paused: the pause sign
     PlaybackMode mode = PlaybackMode::Original;
     bool magnet = true;
+    bool exact = false;  // the "Exacta" box's tick
     bool operator==(const ButtonLook&) const = default;
 };
 

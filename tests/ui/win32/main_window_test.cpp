@@ -4,7 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <iomanip>
 #include <iterator>
+#include <locale>
+#include <sstream>
 
 #include "analysis/cut_rule.h"
 #include "base/cancel.h"
@@ -13,12 +16,13 @@
 #include "ui/layout.h"
 #include "base/number_format.h"
 #include "ui/win32/drawing.h"
+#include "picture.h"
 #include "window_fixture.h"
 
 namespace {
 
-const std::vector<int> kIds = {100, 101, 102, 103, 104, 105, 106, 107, 108, 110, 111, 112, 113,
-                               114, 115, 116, 117, 118, 119, 120, 121, 122, 123, 124, 125};
+const std::vector<int> kIds = {100, 101, 102, 103, 104, 105, 106, 107, 108, 110, 111, 112, 113, 114,
+                               115, 116, 117, 118, 119, 120, 121, 122, 123, 124, 125, 126, 127};
 
 std::vector<int> enabledIds()
 {
@@ -38,6 +42,31 @@ std::string fileBytes(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The frames of a WAV file, from its "data" chunk's size, read chunk by chunk.
+int64_t wavFrames(const std::filesystem::path& file, int bytesPerFrame)
+{
+    const std::string bytes = fileBytes(file);
+    auto u32 = [&bytes](size_t at) {
+        uint32_t v = 0;
+        for (int i = 3; i >= 0; --i)
+            v = (v << 8) | static_cast<unsigned char>(bytes[at + static_cast<size_t>(i)]);
+        return v;
+    };
+    for (size_t at = 12; at + 8 <= bytes.size(); at += 8 + u32(at + 4) + (u32(at + 4) & 1))
+        if (bytes.compare(at, 4, "data") == 0)
+            return u32(at + 4) / bytesPerFrame;
+    return -1;
+}
+
+// "Montaje mm:ss.fff" for a length in 48 kHz frames, milliseconds rounded half up.
+std::wstring montageText(int64_t frames)
+{
+    const long long ms = (frames + 24) / 48;
+    wchar_t text[40];
+    swprintf(text, 40, L"Montaje %02lld:%02lld.%03lld", ms / 60000, ms / 1000 % 60, ms % 1000);
+    return text;
 }
 
 } // namespace
@@ -84,17 +113,18 @@ TEST_F(WindowTest, StartsWithOnlyTheOpeningControlsAndTheWindowAtTheWorkArea)
 
 TEST_F(WindowTest, EveryControlFollowsTheLayoutAtEachClientHeight)
 {
-    // The layout at 1364 x 760 logical units (the list 175 high), worked out
+    // The layout at 1364 x 760 logical units (the list 150 high), worked out
     // by hand from the layout's rules, in creation order.
     const std::vector<std::array<double, 4>> table = {
         {183, 12, 76, 27},     {268, 12, 88, 27},    {364, 12, 92, 27},    {464, 12, 50, 27},
         {1194, 11, 152, 29},   {530, 16, 639, 22},   {16, 146, 1040, 349}, {16, 515, 1040, 171},
         {20, 62, 46, 42},      {74, 68, 32, 32},     {113, 68, 32, 32},    {151, 68, 32, 32},
         {20, 110, 83, 25},     {108, 110, 68, 25},   {181, 110, 87, 25},   {862, 110, 113, 25},
-        {982, 110, 28, 25},    {1016, 110, 28, 25},  {1080, 148, 264, 175}, {1198, 415, 143, 27},
-        {1198, 453, 143, 27},  {1198, 491, 143, 27}, {1254, 529, 87, 25},  {1254, 564, 87, 25},
-        {1080, 605, 264, 30},  {1080, 643, 129, 27}, {1217, 643, 127, 27}, {1080, 697, 264, 28},
-        {18, 709, 1040, 14},   {18, 732, 1328, 21},  {18, 725, 1328, 3}};
+        {982, 110, 28, 25},    {1016, 110, 28, 25},  {1080, 148, 264, 150}, {1198, 390, 143, 27},
+        {1198, 428, 143, 27},  {1198, 466, 143, 27}, {1254, 504, 87, 25},  {1254, 539, 87, 25},
+        {1080, 580, 264, 30},  {1080, 618, 129, 27}, {1217, 618, 127, 27}, {1182, 650, 80, 25},
+        {1268, 650, 76, 25},   {1080, 697, 264, 28}, {18, 709, 1040, 14},  {18, 732, 1328, 21},
+        {18, 725, 1328, 3}};
     ASSERT_EQ(ui().widgets.controls.size(), table.size());
     // Whole pixels that hold the logical size even at a scale below the system's.
     auto resize = [this](int width, int height) {
@@ -112,7 +142,7 @@ TEST_F(WindowTest, EveryControlFollowsTheLayoutAtEachClientHeight)
         EXPECT_EQ(r.bottom - r.top, std::lround(want[3] * ui().scale)) << "control " << i;
     }
     // The list follows the height between its limits; the cancel button stays 63 above the bottom.
-    for (auto [height, list] : std::vector<std::pair<int, int>>{{700, 120}, {900, 220}, {665, 85}}) {
+    for (auto [height, list] : std::vector<std::pair<int, int>>{{700, 90}, {900, 220}, {665, 55}}) {
         resize(1364, height);
         const RECT listRect = childRect(control(kIdList));
         EXPECT_EQ(listRect.bottom - listRect.top, std::lround(list * ui().scale)) << height;
@@ -176,7 +206,7 @@ TEST_F(WindowTest, DroppedSongLoadsWithItsCandidatesAndTheFieldsKeepTheirRules)
     EXPECT_EQ(text(kIdFieldB), fixedText(analysis.loops[0].end));
     EXPECT_EQ(text(kIdFieldO), fixedText(analysis.loops[0].outro));
     EXPECT_EQ(enabledIds(), (std::vector<int>{100, 101, 102, 103, 104, 105, 106, 107, 108, 110, 111, 114, 115, 116,
-                                              117, 118, 119, 120, 121, 122, 123, 124, 125}));
+                                              117, 118, 119, 120, 121, 122, 123, 124, 125, 126, 127}));
 
     type(kIdCrossfade, L"80");
     type(kIdRepetitions, L"3");
@@ -458,4 +488,65 @@ TEST_F(WindowTest, KeysStillWorkAfterExportingByAClick)
     SendInput(2, space, sizeof(INPUT));
     EXPECT_TRUE(pumpUntil([] { return player().state.playing.load(); }, 10000)) << "Space did not play";
     command(kIdStop);
+}
+
+// A target typed into the panel: the repetitions and the montage line follow
+// it, "Exacta" ends the exported montage on the target's frame, and
+// "cortes.json" names the target and the fade-out.
+TEST_F(WindowTest, ATypedTargetLeadsTheRepetitionsAndAnExactExportEndsOnIt)
+{
+    ASSERT_TRUE(loadDemo());
+    EXPECT_EQ(text(kIdTarget), L"");
+    EXPECT_EQ(text(kIdExact), L"Exacta");
+    type(kIdFieldA, L"10.5");
+    type(kIdFieldB, L"18.5");
+    type(kIdFieldO, L"82.5");
+    type(kIdRepetitions, L"2");
+    // A montage of N loops: 10.5 s of start, N times 8 s, the song's end from 82.5 s.
+    const int64_t song = static_cast<int64_t>(ui().doc.song.audio.size() / 2);
+    auto montage = [song](int64_t n) { return 504000 + n * 384000 + (song - 3960000); };
+    const Picture before = printClient(window);
+    EXPECT_TRUE(before.hasText(montageText(montage(2))));
+    EXPECT_TRUE(before.hasText(L"Duraci\u00F3n objetivo"));
+    EXPECT_FALSE(before.hasText(L"-2.0 s"));
+
+    // Two seconds past three loops' montage, typed to the millisecond with a comma.
+    const long long targetMs = (montage(3) + 24) / 48 + 2000;
+    wchar_t typed[32];
+    swprintf(typed, 32, L"%lld,%03lld", targetMs / 1000, targetMs % 1000);
+    type(kIdTarget, typed);
+    EXPECT_EQ(text(kIdRepetitions), L"3");  // 2 s short of the target; four loops would be 6 s past it
+    const Picture closest = printClient(window);
+    EXPECT_TRUE(closest.hasText(montageText(montage(3))));
+    EXPECT_TRUE(closest.hasText(L"-2.0 s"));
+
+    command(kIdExact);
+    EXPECT_TRUE(ui().doc.entry.exact);
+    EXPECT_EQ(text(kIdRepetitions), L"4");  // the shortest montage not below the target
+    const int64_t targetFrames = targetMs * 48;
+    const Picture exact = printClient(window);
+    EXPECT_TRUE(exact.hasText(montageText(targetFrames)));
+    EXPECT_TRUE(exact.hasText(L"0.0 s"));
+
+    command(kIdExport);
+    ASSERT_TRUE(pumpUntil([] { return !ui().doc.view.busy; }));
+    ASSERT_TRUE(boxes.empty()) << std::string(boxes[0].begin(), boxes[0].end());
+    const std::filesystem::path package = ui().doc.lastExportFolder;
+    ASSERT_FALSE(package.empty());
+    EXPECT_EQ(wavFrames(package / "04-montaje.wav", 6), targetFrames);
+    // The masters still add up to the montage.
+    EXPECT_EQ(wavFrames(package / "01-inicio.wav", 6) + 4 * wavFrames(package / "02-loop.wav", 6) +
+                  wavFrames(package / "03-final.wav", 6),
+              targetFrames);
+    const std::string json = fileBytes(package / "cortes.json");
+    std::ostringstream keys;
+    keys.imbue(std::locale::classic());
+    keys << "\"targetSec\": " << std::setprecision(12) << targetMs / 1000.0 << ",\n  \"fadeOutMs\": 3000\n}";
+    EXPECT_NE(json.find(keys.str()), std::string::npos) << json;
+    EXPECT_NE(json.find("\"repetitions\": 4,"), std::string::npos) << json;
+
+    // Emptied, the target gives the repetitions back to the user.
+    type(kIdTarget, L"");
+    type(kIdRepetitions, L"2");
+    EXPECT_TRUE(printClient(window).hasText(montageText(montage(2))));
 }

@@ -58,3 +58,20 @@ TEST_F(WindowTest, ScreenshotsOfFourStates)
     savePng(window, out / "4-arrastrando-b.png");
     SendMessageW(ui().widgets.timeline, WM_LBUTTONUP, 0, MAKELPARAM(xOf(b + 1.3), 80));
 }
+
+TEST_F(WindowTest, ScreenshotOfATargetDuration)
+{
+    const char* folder = std::getenv("TAMREL_SCREENSHOT_DIR");
+    if (!folder || !*folder)
+        GTEST_SKIP() << "TAMREL_SCREENSHOT_DIR is not set";
+    const std::filesystem::path out(folder);
+    std::filesystem::create_directories(out);
+    SetForegroundWindow(window);
+    ASSERT_TRUE(loadDemo());
+    SetWindowTextW(control(kIdTarget), L"1:30");
+    command(kIdExact);
+    ASSERT_TRUE(ui().doc.entry.exact);
+    SetFocus(control(kIdTarget));
+    pumpUntil([] { return false; }, 300);
+    savePng(window, out / "5-duracion-objetivo.png");
+}
