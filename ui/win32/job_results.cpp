@@ -90,7 +90,7 @@ void onPlaybackTimer()
     }
     BeatTrack track{s.lastBeat, s.jumpFrom, s.jumpTo};
     if (trackBeat(track, s.doc.song.analysis.beats, s.doc.view.playhead))
-        s.jumpTick = GetTickCount64();
+        s.jumpTick = s.seams.milliseconds();
     s.lastBeat = track.lastBeat;
     s.jumpFrom = track.jumpFrom;
     s.jumpTo = track.jumpTo;

@@ -156,7 +156,7 @@ void paintMap(HWND window, HDC target)
     paintFocus(g, v, s.hoveredBeat >= 0 ? s.hoveredBeat : current);
     fillDisc(g, 0x2DFFD285, v.at(static_cast<size_t>(current)), 22);
     fillDisc(g, Orange, v.at(static_cast<size_t>(current)), 8);
-    if (s.jumpFrom >= 0 && s.jumpTo >= 0 && GetTickCount64() - s.jumpTick < 800)
+    if (s.jumpFrom >= 0 && s.jumpTo >= 0 && s.seams.milliseconds() - s.jumpTick < 800)
         drawChord(g, v, s.jumpFrom, s.jumpTo, 0.0, 0xDCFFE1A2, 2.0f);
     paintCentre(g, v, current);
     queueText(std::to_wstring(a.connections.size()) + L" conexiones \u00B7 " + std::to_wstring(a.meter) +

@@ -31,6 +31,8 @@ struct Seams {
     // The chosen file, empty when cancelled.
     std::function<std::filesystem::path(HWND owner, DialogKind kind)> fileDialog;
     std::function<std::filesystem::path(HWND owner)> folderPicker;
+    // Milliseconds of a steady clock: how long the map's jump flash has shown.
+    std::function<uint64_t()> milliseconds;
 };
 Seams systemSeams();
 

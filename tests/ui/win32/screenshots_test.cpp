@@ -37,7 +37,7 @@ TEST_F(WindowTest, ScreenshotsOfFourStates)
     ui().hoveredBeat = jump.from;
     ui().jumpFrom = jump.from;
     ui().jumpTo = jump.to;
-    ui().jumpTick = GetTickCount64();
+    ui().jumpTick = clockMs;
     savePng(window, out / "3-reproduciendo-infinito.png");
     command(kIdStop);
     ui().hoveredBeat = -1;

@@ -1,9 +1,15 @@
 // The painted half of the window, through its own paint code: colours and
 // texts of the header and panels, the owner-drawn buttons and list entries,
-// the timeline's markers and drags, and the map's clicks and jump flash.
+// the timeline's markers and drags, the map's clicks, and the flash of a jump
+// the playback timer sees.
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <memory>
+#include <numbers>
 
 #include "picture.h"
+#include "playback/virtual_device.h"
 #include "ui/layout.h"
 #include "base/number_format.h"
 #include "ui/ring_geometry.h"
@@ -72,6 +78,31 @@ Analysis exampleAnalysis()
     loop.score = 0.91;
     a.loops.push_back(loop);
     return a;
+}
+
+// The device pixel of a logical coordinate.
+int px(double logical)
+{
+    return static_cast<int>(std::lround(logical * dpiScale));
+}
+
+// Gives a view a client area of the given logical size, so that where things
+// sit in it can be worked out by hand.
+void sizeView(HWND view, double width, double height)
+{
+    SetWindowPos(view, nullptr, 0, 0, px(width), px(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The map sized 600 x 500 logical units: centre (0.5 * 600, 0.52 * 500) =
+// (300, 260), radius max(40, min(0.43 * 500, 0.42 * 600)) = min(215, 252) = 215.
+constexpr double kMapWidth = 600, kMapHeight = 500, kRingX = 300, kRingY = 260, kRingR = 215;
+
+// Beat i of n on that map, worked out here: beat 0 at the top, clockwise, in
+// device pixels.
+POINT ringPixel(size_t i, size_t n)
+{
+    const double angle = 2 * std::numbers::pi * static_cast<double>(i) / static_cast<double>(n) - std::numbers::pi / 2;
+    return POINT{px(kRingX + kRingR * std::cos(angle)), px(kRingY + kRingR * std::sin(angle))};
 }
 
 // The point of beat i on the map, in device pixels.
@@ -322,7 +353,7 @@ TEST_F(WindowTest, WheelAndButtonsZoomTheTimeline)
     EXPECT_DOUBLE_EQ(ui().viewStart, 0);
 }
 
-TEST_F(WindowTest, MapClicksSeekHoverHighlightsAndJumpsFlash)
+TEST_F(WindowTest, MapClicksSeekAndHoverHighlights)
 {
     Picture empty = printClient(ui().map);
     EXPECT_TRUE(empty.hasText(L"Escucha la estructura"));
@@ -350,22 +381,56 @@ TEST_F(WindowTest, MapClicksSeekHoverHighlightsAndJumpsFlash)
     GetClientRect(map, &client);
     SendMessageW(map, WM_LBUTTONDOWN, MK_LBUTTON, at(client.right / 2, client.bottom / 2));
     EXPECT_DOUBLE_EQ(ui().doc.view.playhead, beats[target].time);
+}
 
-    // During an INFINITO playback the timer marks a jump; the map draws it
-    // for 800 ms as a bright curve through the centre.
+TEST_F(WindowTest, MapFlashesAJumpTheTimerSeesFor800Milliseconds)
+{
+    ASSERT_TRUE(loadDemo());
+    const Analysis& analysis = ui().doc.song.analysis;
+    const size_t n = analysis.beats.size();
+    HWND map = ui().map;
+    sizeView(map, kMapWidth, kMapHeight);
+    // A sound output whose clock the test moves: it plays up to stallAt and
+    // holds there, and `heard` is the frame whose position the audio thread
+    // published last.
+    auto device = std::make_shared<VirtualDevice>();
+    device->stallAt.store(0);
+    auto heard = std::make_shared<std::atomic<uint64_t>>(0);
+    device->onWait = [heard](uint64_t clock) { heard->store(clock); };
+    running.player.makeOutput = [device] { return virtualOutput(device); };
     ui().doc.view.playhead = 31.0;
     command(kIdExplore);
     command(kIdPlay);
     ASSERT_TRUE(player().state.playing.load());
-    const int32_t from = 2, to = static_cast<int32_t>(beats.size() / 2);
-    const POINT start = beatPoint(static_cast<size_t>(from));
-    const POINT middle{client.right / 2, static_cast<LONG>(std::lround(0.52 * client.bottom / dpiScale * dpiScale))};
-    // The curve at a fifth of its way, where the centre disc does not cover it.
-    const POINT probe{static_cast<LONG>(std::lround(middle.x + 0.512 * (start.x - middle.x) +
-                                                    0.008 * (beatPoint(static_cast<size_t>(to)).x - middle.x))),
-                      static_cast<LONG>(std::lround(middle.y + 0.512 * (start.y - middle.y) +
-                                                    0.008 * (beatPoint(static_cast<size_t>(to)).y - middle.y)))};
-    auto bright = [&](const Picture& picture) {
+
+    // The walk is seeded, so its first jump comes at the same beat on every
+    // run. Steps of 2000 frames, far less than a beat, with a timer tick after
+    // each, as the playback timer follows a real playback.
+    uint64_t jumpedAt = 0;
+    for (uint64_t frames = 2000; frames <= 60 * 48000 && ui().jumpFrom < 0; frames += 2000) {
+        device->stallAt.store(frames);
+        ASSERT_TRUE(eventually([&] { return heard->load() >= frames; })) << frames;
+        clockMs += 42;
+        SendMessageW(window, WM_TIMER, kPlaybackTimer, 0);
+        jumpedAt = clockMs;
+    }
+    ASSERT_GE(ui().jumpFrom, 0) << "no jump in a minute of INFINITO";
+    const int32_t from = ui().jumpFrom, to = ui().jumpTo;
+    // The walk only jumps along the song's connections.
+    bool connected = false;
+    for (const Connection& c : analysis.connections)
+        connected |= c.from == from && c.to == to;
+    EXPECT_TRUE(connected) << from << " -> " << to;
+
+    // The curve from beat `from` to beat `to` with both control points at the
+    // centre C, at a fifth of its way: 0.512 * from + 0.48 * C + 0.008 * to,
+    // where the centre disc does not cover it.
+    const POINT a = ringPixel(static_cast<size_t>(from), n), b = ringPixel(static_cast<size_t>(to), n);
+    const double cx = kRingX * dpiScale, cy = kRingY * dpiScale;
+    const POINT probe{static_cast<LONG>(std::lround(cx + 0.512 * (a.x - cx) + 0.008 * (b.x - cx))),
+                      static_cast<LONG>(std::lround(cy + 0.512 * (a.y - cy) + 0.008 * (b.y - cy)))};
+    auto bright = [&] {
+        const Picture picture = printClient(map);
         int count = 0;
         for (int dy = -3; dy <= 3; ++dy)
             for (int dx = -3; dx <= 3; ++dx) {
@@ -375,12 +440,14 @@ TEST_F(WindowTest, MapClicksSeekHoverHighlightsAndJumpsFlash)
             }
         return count;
     };
-    ui().jumpFrom = from;
-    ui().jumpTo = to;
-    ui().jumpTick = GetTickCount64();
-    EXPECT_GT(bright(printClient(map)), 0);
-    ui().jumpTick = GetTickCount64() - 1000;
-    EXPECT_EQ(bright(printClient(map)), 0);
+    const struct {
+        uint64_t after;  // ms since the tick that saw the jump
+        bool shown;
+    } moments[] = {{0, true}, {799, true}, {800, false}, {801, false}, {5000, false}};
+    for (const auto& m : moments) {
+        clockMs = jumpedAt + m.after;
+        EXPECT_EQ(bright() > 0, m.shown) << m.after << " ms";
+    }
     command(kIdStop);
 }
 
