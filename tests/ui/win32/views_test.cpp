@@ -1,7 +1,8 @@
 // The painted half of the window, through its own paint code: colours and
 // texts of the header and panels, the owner-drawn buttons and list entries,
 // the timeline's markers and drags, the map's clicks, and the flash of a jump
-// the playback timer sees.
+// the playback timer sees. Besides positions from the views' own geometry,
+// each view is probed at pixels worked out by hand for a size the test sets.
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -105,6 +106,27 @@ POINT ringPixel(size_t i, size_t n)
     return POINT{px(kRingX + kRingR * std::cos(angle)), px(kRingY + kRingR * std::sin(angle))};
 }
 
+// The texts the window's owner-draw code writes for one entry of the loop list.
+std::vector<TextItem> drawListEntry(UINT item, UINT state)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    std::vector<TextItem> texts;
+    std::vector<TextItem>* saved = recordedTexts;
+    recordedTexts = &texts;
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_LISTBOX;
+    draw.CtlID = kIdList;
+    draw.itemID = item;
+    draw.itemState = state;
+    draw.hwndItem = control(kIdList);
+    draw.hDC = dc;
+    draw.rcItem = RECT{0, 0, 260, 44};
+    SendMessageW(ui().main, WM_DRAWITEM, kIdList, reinterpret_cast<LPARAM>(&draw));
+    recordedTexts = saved;
+    DeleteDC(dc);
+    return texts;
+}
+
 // The point of beat i on the map, in device pixels.
 POINT beatPoint(size_t i)
 {
@@ -154,22 +176,9 @@ TEST_F(WindowTest, HeaderAndPanelsShowTheirColoursAndTexts)
 TEST_F(WindowTest, ListEntriesShowACandidateAndTheManualEntry)
 {
     ui().doc.song.analysis = exampleAnalysis();
-    HDC dc = CreateCompatibleDC(nullptr);
-    std::vector<TextItem> texts;
-    recordedTexts = &texts;
-    for (UINT item : {0u, 1u}) {
-        DRAWITEMSTRUCT draw{};
-        draw.CtlType = ODT_LISTBOX;
-        draw.CtlID = kIdList;
-        draw.itemID = item;
-        draw.itemState = item == 1 ? ODS_SELECTED : 0;
-        draw.hwndItem = control(kIdList);
-        draw.hDC = dc;
-        draw.rcItem = RECT{0, 0, 260, 44};
-        SendMessageW(window, WM_DRAWITEM, kIdList, reinterpret_cast<LPARAM>(&draw));
-    }
-    recordedTexts = nullptr;
-    DeleteDC(dc);
+    std::vector<TextItem> texts = drawListEntry(0, 0);
+    const std::vector<TextItem> selected = drawListEntry(1, ODS_SELECTED);
+    texts.insert(texts.end(), selected.begin(), selected.end());
     std::vector<std::wstring> seen;
     for (const TextItem& item : texts)
         seen.push_back(item.text);
@@ -180,19 +189,7 @@ TEST_F(WindowTest, ListEntriesShowACandidateAndTheManualEntry)
 
     // A score may pass 1 by design; people read at most 100 %.
     ui().doc.song.analysis.loops[0].score = 1.015;
-    texts.clear();
-    recordedTexts = &texts;
-    dc = CreateCompatibleDC(nullptr);
-    DRAWITEMSTRUCT draw{};
-    draw.CtlType = ODT_LISTBOX;
-    draw.CtlID = kIdList;
-    draw.itemID = 1;
-    draw.hwndItem = control(kIdList);
-    draw.hDC = dc;
-    draw.rcItem = RECT{0, 0, 260, 44};
-    SendMessageW(window, WM_DRAWITEM, kIdList, reinterpret_cast<LPARAM>(&draw));
-    recordedTexts = nullptr;
-    DeleteDC(dc);
+    texts = drawListEntry(1, 0);
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[1].text, L"100%");
     ui().doc.song = Song{};
@@ -337,6 +334,102 @@ TEST_F(WindowTest, TimelineClicksGrabTheNearestMarkerOrSeek)
     }
 }
 
+TEST_F(WindowTest, TimelineDrawsAndHitsWhereTheArithmeticPutsThem)
+{
+    ASSERT_TRUE(loadDemo());
+    command(kIdMagnet);  // off: the fields take the mouse's own time
+    ASSERT_FALSE(ui().doc.magnet);
+    HWND timeline = ui().timeline;
+    RECT client{};
+    GetClientRect(timeline, &client);
+    SetWindowPos(timeline, nullptr, 0, 0, px(520), client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetClientRect(timeline, &client);
+    ASSERT_EQ(client.right, px(520));
+    // 520 units wide: the plot runs from 10 to 510, 500 units for the 25 s
+    // from 20 s on, 20 units a second, so x(t) = 10 + (t - 20) * 20:
+    // A 25 s -> 110, B 31.5 s -> 240, FINAL 40 s -> 410, playhead 43 s -> 470.
+    ui().viewStart = 20;
+    ui().visibleSpan = 25;
+    auto setCuts = [this] {
+        type(kIdFieldA, L"25");
+        type(kIdFieldB, L"31.5");
+        type(kIdFieldO, L"40");
+        ui().doc.view.playhead = 43;
+    };
+    setCuts();
+    const struct {
+        const char* label;
+        double x;
+        double tag;  // the label's width
+        uint32_t colour;
+    } markers[] = {{"A", 110, 18, rgb(Green)}, {"B", 240, 18, rgb(Orange)}, {"FINAL", 410, 40, rgb(Lilac)}};
+    const int top = px(1);  // above the bar numbers and the labels' letters
+    Picture picture = printClient(timeline);
+    for (const auto& m : markers) {
+        EXPECT_EQ(picture.at(px(m.x + 1), top), m.colour) << m.label;
+        EXPECT_EQ(picture.at(px(m.x + m.tag - 2), top), m.colour) << m.label;
+        EXPECT_NE(picture.at(px(m.x - 2), top), m.colour) << m.label;
+        EXPECT_NE(picture.at(px(m.x + m.tag + 1), top), m.colour) << m.label;
+    }
+    const int lane = px(50);
+    EXPECT_EQ(picture.at(px(470), lane), 0xF5F5F8u);
+    EXPECT_NE(picture.at(px(467), lane), 0xF5F5F8u);
+    EXPECT_NE(picture.at(px(473), lane), 0xF5F5F8u);
+    // The loop region fills from A to B, under both lanes; only beat lines cross it.
+    const int below = px(158);
+    int region = 0, first = picture.width, last = -1;
+    for (int x = 0; x < picture.width; ++x)
+        if (picture.at(x, below) == 0x162928u) {
+            ++region;
+            first = std::min(first, x);
+            last = std::max(last, x);
+        }
+    EXPECT_GE(first, px(110));
+    EXPECT_LT(last, px(240));
+    EXPECT_GT(region, px(100));
+
+    // Presses at hand-picked x: within 9 units of a marker grab it and write
+    // the time under the mouse, t(x) = 20 + (x - 10) / 20; farther away they seek.
+    const struct {
+        double x;
+        int field;  // 0: a seek
+        const wchar_t* written;
+        double seekTo;
+    } presses[] = {
+        {110, kIdFieldA, L"25.000000", 0},   // on A
+        {248, kIdFieldB, L"31.900000", 0},   // 8 units right of B
+        {402, kIdFieldO, L"39.600000", 0},   // 8 units left of FINAL
+        {400, 0, nullptr, 39.5},             // 10 units left of FINAL: out of reach
+        {330, 0, nullptr, 36},               // between the markers
+    };
+    for (const auto& p : presses) {
+        setCuts();
+        const std::wstring before[3] = {text(kIdFieldA), text(kIdFieldB), text(kIdFieldO)};
+        SendMessageW(timeline, WM_LBUTTONDOWN, MK_LBUTTON, at(px(p.x), px(80)));
+        SendMessageW(timeline, WM_LBUTTONUP, 0, at(px(p.x), px(80)));
+        if (p.field == 0) {
+            EXPECT_NEAR(ui().doc.view.playhead, p.seekTo, 1e-9) << p.x;
+            EXPECT_EQ(text(kIdFieldA), before[0]) << p.x;
+            EXPECT_EQ(text(kIdFieldB), before[1]) << p.x;
+            EXPECT_EQ(text(kIdFieldO), before[2]) << p.x;
+        } else {
+            EXPECT_EQ(text(p.field), p.written) << p.x;
+            EXPECT_EQ(ui().doc.view.playhead, 43) << p.x;
+        }
+    }
+
+    // Dragging A from 110 to 150 writes 20 + 140 / 20 = 27 s, and A's tag follows.
+    setCuts();
+    SendMessageW(timeline, WM_LBUTTONDOWN, MK_LBUTTON, at(px(110), px(80)));
+    SendMessageW(timeline, WM_MOUSEMOVE, MK_LBUTTON, at(px(150), px(80)));
+    SendMessageW(timeline, WM_LBUTTONUP, 0, at(px(150), px(80)));
+    EXPECT_EQ(text(kIdFieldA), L"27.000000");
+    picture = printClient(timeline);
+    EXPECT_EQ(picture.at(px(151), top), rgb(Green));
+    EXPECT_NE(picture.at(px(148), top), rgb(Green));
+    EXPECT_NE(picture.at(px(111), top), rgb(Green));
+}
+
 TEST_F(WindowTest, WheelAndButtonsZoomTheTimeline)
 {
     ASSERT_TRUE(loadDemo());
@@ -381,6 +474,73 @@ TEST_F(WindowTest, MapClicksSeekAndHoverHighlights)
     GetClientRect(map, &client);
     SendMessageW(map, WM_LBUTTONDOWN, MK_LBUTTON, at(client.right / 2, client.bottom / 2));
     EXPECT_DOUBLE_EQ(ui().doc.view.playhead, beats[target].time);
+}
+
+TEST_F(WindowTest, MapBeatsAndHitsSitWhereTheArithmeticPutsThem)
+{
+    ASSERT_TRUE(loadDemo());
+    const auto& beats = ui().doc.song.analysis.beats;
+    const size_t n = beats.size();
+    ASSERT_GT(n, 40u);
+    HWND map = ui().map;
+    sizeView(map, kMapWidth, kMapHeight);
+    RECT client{};
+    GetClientRect(map, &client);
+    ASSERT_EQ(client.right, px(kMapWidth));
+    ASSERT_EQ(client.bottom, px(kMapHeight));
+    // Centre (300, 260), radius 215: the top is (300, 45), 3 o'clock
+    // (515, 260), the bottom (300, 475), 9 o'clock (85, 260). A point k
+    // quarter turns round from the top lies k * n / 4 beats on, and hits the
+    // nearest beat, halves away from zero.
+    const auto quarter = [n](long k) { return static_cast<size_t>(std::lround(static_cast<double>(n) * k / 4)) % n; };
+    const struct {
+        double x, y;
+        size_t beat;
+        double alongX, alongY;  // the ring's direction there
+    } points[] = {
+        {300, 45, 0, 1, 0},
+        {515, 260, quarter(1), 0, 1},
+        {300, 475, quarter(2), -1, 0},
+        {85, 260, quarter(3), 0, -1},
+    };
+    for (const auto& p : points) {
+        SendMessageW(map, WM_MOUSEMOVE, 0, at(px(p.x), px(p.y)));
+        EXPECT_EQ(ui().hoveredBeat, static_cast<int32_t>(p.beat)) << p.x << "," << p.y;
+        SendMessageW(map, WM_MOUSELEAVE, 0, 0);
+        SendMessageW(map, WM_LBUTTONDOWN, MK_LBUTTON, at(px(p.x), px(p.y)));
+        EXPECT_DOUBLE_EQ(ui().doc.view.playhead, beats[p.beat].time) << p.beat;
+        // The current beat's 8-unit orange dot sits on its point; the
+        // neighbouring beats lie 2 * pi * 215 / n units away along the ring
+        // (7 for 193 beats), so a dot one beat off misses it.
+        const POINT dot = ringPixel(p.beat, n);
+        const Picture picture = printClient(map);
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                EXPECT_EQ(picture.at(dot.x + dx, dot.y + dy), rgb(Orange)) << p.beat;
+        for (double side : {-6.0, 6.0})
+            EXPECT_NE(picture.at(dot.x + px(side * p.alongX), dot.y + px(side * p.alongY)), rgb(Orange)) << p.beat;
+    }
+    // Beat 0's point is the top itself.
+    EXPECT_EQ(ringPixel(0, n).x, px(300));
+    EXPECT_EQ(ringPixel(0, n).y, px(45));
+
+    // The hit band reaches 24 units either side of the ring; the slot just
+    // before the top belongs to beat 0.
+    const struct {
+        double x, y;
+        int32_t beat;
+    } hits[] = {
+        {515 + 23, 260, static_cast<int32_t>(quarter(1))},  // 238 from the centre
+        {515 + 26, 260, -1},
+        {515 - 23, 260, static_cast<int32_t>(quarter(1))},
+        {515 - 26, 260, -1},
+        {298, 45, 0},
+        {300, 260, -1},
+    };
+    for (const auto& h : hits) {
+        SendMessageW(map, WM_MOUSEMOVE, 0, at(px(h.x), px(h.y)));
+        EXPECT_EQ(ui().hoveredBeat, h.beat) << h.x << "," << h.y;
+    }
 }
 
 TEST_F(WindowTest, MapFlashesAJumpTheTimerSeesFor800Milliseconds)
