@@ -97,5 +97,6 @@ Seams systemSeams()
     };
     seams.fileDialog = systemFileDialog;
     seams.folderPicker = folderPicker;
+    seams.milliseconds = [] { return static_cast<uint64_t>(GetTickCount64()); };
     return seams;
 }

@@ -91,7 +91,7 @@ void onPlaybackTimer(WindowState& s)
     MapState& map = s.map;
     BeatTrack track{map.lastBeat, map.jumpFrom, map.jumpTo};
     if (trackBeat(track, s.doc.song.analysis.beats, s.doc.view.playhead))
-        map.jumpTick = GetTickCount64();
+        map.jumpTick = s.seams.milliseconds();
     map.lastBeat = track.lastBeat;
     map.jumpFrom = track.jumpFrom;
     map.jumpTo = track.jumpTo;

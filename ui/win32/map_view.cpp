@@ -127,7 +127,8 @@ void paintCentre(TextBatch& texts, Graphics* g, const Analysis& a, const RingVie
         fillEllipse(g, j == beat.phase ? Green : kOtherPhase, cx - 7.0f * a.meter + 14.0f * j, cy + 54, 6, 6);
 }
 
-void paintMap(HWND window, HDC target, MapState& map, const Document& doc, PaintStyle style)
+// now: milliseconds of the window's clock, which times the jump flash.
+void paintMap(HWND window, HDC target, MapState& map, const Document& doc, PaintStyle style, uint64_t now)
 {
     PaintBuffer buffer;
     openPaintBuffer(buffer, window, style, true, target);
@@ -150,7 +151,7 @@ void paintMap(HWND window, HDC target, MapState& map, const Document& doc, Paint
     paintFocus(g, a, v, map.hoveredBeat >= 0 ? map.hoveredBeat : current);
     fillDisc(g, kPlayingHalo, v.at(static_cast<size_t>(current)), 22);
     fillDisc(g, Orange, v.at(static_cast<size_t>(current)), 8);
-    if (map.jumpFrom >= 0 && map.jumpTo >= 0 && GetTickCount64() - map.jumpTick < 800)
+    if (map.jumpFrom >= 0 && map.jumpTo >= 0 && now - map.jumpTick < 800)
         drawChord(g, v, map.jumpFrom, map.jumpTo, 0.0, kJumpFlash, 2.0f);
     paintCentre(texts, g, a, v, current);
     queueText(texts,
@@ -178,10 +179,10 @@ LRESULT handleMapMessage(WindowState& s, HWND window, UINT message, WPARAM wPara
     const std::vector<Beat>& beats = s.doc.song.analysis.beats;
     switch (message) {
     case WM_PAINT:
-        paintMap(window, nullptr, map, s.doc, paintStyle(s));
+        paintMap(window, nullptr, map, s.doc, paintStyle(s), s.seams.milliseconds());
         return 0;
     case WM_PRINTCLIENT:
-        paintMap(window, reinterpret_cast<HDC>(wParam), map, s.doc, paintStyle(s));
+        paintMap(window, reinterpret_cast<HDC>(wParam), map, s.doc, paintStyle(s), s.seams.milliseconds());
         return 0;
     case WM_ERASEBKGND:
         return 1;

@@ -41,6 +41,8 @@ struct Seams {
     std::function<std::filesystem::path(HWND owner)> folderPicker;
     // Where a test reads the texts the paints wrote; empty in the program.
     TextSink textSink;
+    // Milliseconds of a steady clock: how long the map's jump flash has shown.
+    std::function<uint64_t()> milliseconds;
 };
 
 // What the play, mode and magnet buttons show.

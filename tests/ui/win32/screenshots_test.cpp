@@ -37,7 +37,7 @@ TEST_F(WindowTest, ScreenshotsOfFourStates)
     ui().map.hoveredBeat = jump.from;
     ui().map.jumpFrom = jump.from;
     ui().map.jumpTo = jump.to;
-    ui().map.jumpTick = GetTickCount64();
+    ui().map.jumpTick = clockMs;
     savePng(window, out / "3-reproduciendo-infinito.png");
     command(kIdStop);
     ui().map.hoveredBeat = -1;

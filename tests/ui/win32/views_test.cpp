@@ -1,10 +1,16 @@
 // The painted half of the window, through its own paint code: colours and
 // texts of the header and panels, the owner-drawn buttons and list entries,
-// the timeline's markers and drags, and the map's clicks and jump flash.
+// the timeline's markers and drags, the map's clicks, and the flash of a jump
+// the playback timer sees. Besides positions from the views' own geometry,
+// each view is probed at pixels worked out by hand for a size the test sets.
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 #include "picture.h"
+#include "playback/virtual_device.h"
 #include "ui/layout.h"
 #include "base/number_format.h"
 #include "ui/ring_geometry.h"
@@ -76,6 +82,50 @@ Analysis exampleAnalysis()
     return a;
 }
 
+// The device pixel of a logical coordinate.
+int px(double logical)
+{
+    return static_cast<int>(std::lround(logical * ui().scale));
+}
+
+// Gives a view a client area of the given logical size, so that where things
+// sit in it can be worked out by hand.
+void sizeView(HWND view, double width, double height)
+{
+    SetWindowPos(view, nullptr, 0, 0, px(width), px(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The map sized 600 x 500 logical units: centre (0.5 * 600, 0.52 * 500) =
+// (300, 260), radius max(40, min(0.43 * 500, 0.42 * 600)) = min(215, 252) = 215.
+constexpr double kMapWidth = 600, kMapHeight = 500, kRingX = 300, kRingY = 260, kRingR = 215;
+
+// Beat i of n on that map, worked out here: beat 0 at the top, clockwise, in
+// device pixels.
+POINT ringPixel(size_t i, size_t n)
+{
+    const double angle = 2 * std::numbers::pi * static_cast<double>(i) / static_cast<double>(n) - std::numbers::pi / 2;
+    return POINT{px(kRingX + kRingR * std::cos(angle)), px(kRingY + kRingR * std::sin(angle))};
+}
+
+// The texts the window's owner-draw code writes for one entry of the loop list.
+std::vector<TextItem> drawListEntry(UINT item, UINT state)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    std::vector<TextItem> texts;
+    RecordedTexts recording(ui().widgets.main, texts);
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_LISTBOX;
+    draw.CtlID = kIdList;
+    draw.itemID = item;
+    draw.itemState = state;
+    draw.hwndItem = control(kIdList);
+    draw.hDC = dc;
+    draw.rcItem = RECT{0, 0, 260, 44};
+    SendMessageW(ui().widgets.main, WM_DRAWITEM, kIdList, reinterpret_cast<LPARAM>(&draw));
+    DeleteDC(dc);
+    return texts;
+}
+
 // The point of beat i on the map, in device pixels.
 POINT beatPoint(size_t i)
 {
@@ -125,22 +175,9 @@ TEST_F(WindowTest, HeaderAndPanelsShowTheirColoursAndTexts)
 TEST_F(WindowTest, ListEntriesShowACandidateAndTheManualEntry)
 {
     ui().doc.song.analysis = exampleAnalysis();
-    HDC dc = CreateCompatibleDC(nullptr);
-    std::vector<TextItem> texts;
-    auto recording = std::make_unique<RecordedTexts>(window, texts);
-    for (UINT item : {0u, 1u}) {
-        DRAWITEMSTRUCT draw{};
-        draw.CtlType = ODT_LISTBOX;
-        draw.CtlID = kIdList;
-        draw.itemID = item;
-        draw.itemState = item == 1 ? ODS_SELECTED : 0;
-        draw.hwndItem = control(kIdList);
-        draw.hDC = dc;
-        draw.rcItem = RECT{0, 0, 260, 44};
-        SendMessageW(window, WM_DRAWITEM, kIdList, reinterpret_cast<LPARAM>(&draw));
-    }
-    recording.reset();
-    DeleteDC(dc);
+    std::vector<TextItem> texts = drawListEntry(0, 0);
+    const std::vector<TextItem> selected = drawListEntry(1, ODS_SELECTED);
+    texts.insert(texts.end(), selected.begin(), selected.end());
     std::vector<std::wstring> seen;
     for (const TextItem& item : texts)
         seen.push_back(item.text);
@@ -151,19 +188,7 @@ TEST_F(WindowTest, ListEntriesShowACandidateAndTheManualEntry)
 
     // A score may pass 1 by design; people read at most 100 %.
     ui().doc.song.analysis.loops[0].score = 1.015;
-    texts.clear();
-    recording = std::make_unique<RecordedTexts>(window, texts);
-    dc = CreateCompatibleDC(nullptr);
-    DRAWITEMSTRUCT draw{};
-    draw.CtlType = ODT_LISTBOX;
-    draw.CtlID = kIdList;
-    draw.itemID = 1;
-    draw.hwndItem = control(kIdList);
-    draw.hDC = dc;
-    draw.rcItem = RECT{0, 0, 260, 44};
-    SendMessageW(window, WM_DRAWITEM, kIdList, reinterpret_cast<LPARAM>(&draw));
-    recording.reset();
-    DeleteDC(dc);
+    texts = drawListEntry(1, 0);
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[1].text, L"100%");
     ui().doc.song = Song{};
@@ -308,6 +333,102 @@ TEST_F(WindowTest, TimelineClicksGrabTheNearestMarkerOrSeek)
     }
 }
 
+TEST_F(WindowTest, TimelineDrawsAndHitsWhereTheArithmeticPutsThem)
+{
+    ASSERT_TRUE(loadDemo());
+    command(kIdMagnet);  // off: the fields take the mouse's own time
+    ASSERT_FALSE(ui().doc.magnet);
+    HWND timeline = ui().widgets.timeline;
+    RECT client{};
+    GetClientRect(timeline, &client);
+    SetWindowPos(timeline, nullptr, 0, 0, px(520), client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetClientRect(timeline, &client);
+    ASSERT_EQ(client.right, px(520));
+    // 520 units wide: the plot runs from 10 to 510, 500 units for the 25 s
+    // from 20 s on, 20 units a second, so x(t) = 10 + (t - 20) * 20:
+    // A 25 s -> 110, B 31.5 s -> 240, FINAL 40 s -> 410, playhead 43 s -> 470.
+    ui().timeline.viewStart = 20;
+    ui().timeline.visibleSpan = 25;
+    auto setCuts = [this] {
+        type(kIdFieldA, L"25");
+        type(kIdFieldB, L"31.5");
+        type(kIdFieldO, L"40");
+        ui().doc.view.playhead = 43;
+    };
+    setCuts();
+    const struct {
+        const char* label;
+        double x;
+        double tag;  // the label's width
+        uint32_t colour;
+    } markers[] = {{"A", 110, 18, rgb(Green)}, {"B", 240, 18, rgb(Orange)}, {"FINAL", 410, 40, rgb(Lilac)}};
+    const int top = px(1);  // above the bar numbers and the labels' letters
+    Picture picture = printClient(timeline);
+    for (const auto& m : markers) {
+        EXPECT_EQ(picture.at(px(m.x + 1), top), m.colour) << m.label;
+        EXPECT_EQ(picture.at(px(m.x + m.tag - 2), top), m.colour) << m.label;
+        EXPECT_NE(picture.at(px(m.x - 2), top), m.colour) << m.label;
+        EXPECT_NE(picture.at(px(m.x + m.tag + 1), top), m.colour) << m.label;
+    }
+    const int lane = px(50);
+    EXPECT_EQ(picture.at(px(470), lane), 0xF5F5F8u);
+    EXPECT_NE(picture.at(px(467), lane), 0xF5F5F8u);
+    EXPECT_NE(picture.at(px(473), lane), 0xF5F5F8u);
+    // The loop region fills from A to B, under both lanes; only beat lines cross it.
+    const int below = px(158);
+    int region = 0, first = picture.width, last = -1;
+    for (int x = 0; x < picture.width; ++x)
+        if (picture.at(x, below) == 0x162928u) {
+            ++region;
+            first = std::min(first, x);
+            last = std::max(last, x);
+        }
+    EXPECT_GE(first, px(110));
+    EXPECT_LT(last, px(240));
+    EXPECT_GT(region, px(100));
+
+    // Presses at hand-picked x: within 9 units of a marker grab it and write
+    // the time under the mouse, t(x) = 20 + (x - 10) / 20; farther away they seek.
+    const struct {
+        double x;
+        int field;  // 0: a seek
+        const wchar_t* written;
+        double seekTo;
+    } presses[] = {
+        {110, kIdFieldA, L"25.000000", 0},   // on A
+        {248, kIdFieldB, L"31.900000", 0},   // 8 units right of B
+        {402, kIdFieldO, L"39.600000", 0},   // 8 units left of FINAL
+        {400, 0, nullptr, 39.5},             // 10 units left of FINAL: out of reach
+        {330, 0, nullptr, 36},               // between the markers
+    };
+    for (const auto& p : presses) {
+        setCuts();
+        const std::wstring before[3] = {text(kIdFieldA), text(kIdFieldB), text(kIdFieldO)};
+        SendMessageW(timeline, WM_LBUTTONDOWN, MK_LBUTTON, at(px(p.x), px(80)));
+        SendMessageW(timeline, WM_LBUTTONUP, 0, at(px(p.x), px(80)));
+        if (p.field == 0) {
+            EXPECT_NEAR(ui().doc.view.playhead, p.seekTo, 1e-9) << p.x;
+            EXPECT_EQ(text(kIdFieldA), before[0]) << p.x;
+            EXPECT_EQ(text(kIdFieldB), before[1]) << p.x;
+            EXPECT_EQ(text(kIdFieldO), before[2]) << p.x;
+        } else {
+            EXPECT_EQ(text(p.field), p.written) << p.x;
+            EXPECT_EQ(ui().doc.view.playhead, 43) << p.x;
+        }
+    }
+
+    // Dragging A from 110 to 150 writes 20 + 140 / 20 = 27 s, and A's tag follows.
+    setCuts();
+    SendMessageW(timeline, WM_LBUTTONDOWN, MK_LBUTTON, at(px(110), px(80)));
+    SendMessageW(timeline, WM_MOUSEMOVE, MK_LBUTTON, at(px(150), px(80)));
+    SendMessageW(timeline, WM_LBUTTONUP, 0, at(px(150), px(80)));
+    EXPECT_EQ(text(kIdFieldA), L"27.000000");
+    picture = printClient(timeline);
+    EXPECT_EQ(picture.at(px(151), top), rgb(Green));
+    EXPECT_NE(picture.at(px(148), top), rgb(Green));
+    EXPECT_NE(picture.at(px(111), top), rgb(Green));
+}
+
 TEST_F(WindowTest, WheelAndButtonsZoomTheTimeline)
 {
     ASSERT_TRUE(loadDemo());
@@ -324,7 +445,7 @@ TEST_F(WindowTest, WheelAndButtonsZoomTheTimeline)
     EXPECT_DOUBLE_EQ(ui().timeline.viewStart, 0);
 }
 
-TEST_F(WindowTest, MapClicksSeekHoverHighlightsAndJumpsFlash)
+TEST_F(WindowTest, MapClicksSeekAndHoverHighlights)
 {
     Picture empty = printClient(ui().widgets.map);
     EXPECT_TRUE(empty.hasText(L"Escucha la estructura"));
@@ -352,22 +473,123 @@ TEST_F(WindowTest, MapClicksSeekHoverHighlightsAndJumpsFlash)
     GetClientRect(map, &client);
     SendMessageW(map, WM_LBUTTONDOWN, MK_LBUTTON, at(client.right / 2, client.bottom / 2));
     EXPECT_DOUBLE_EQ(ui().doc.view.playhead, beats[target].time);
+}
 
-    // During an INFINITO playback the timer marks a jump; the map draws it
-    // for 800 ms as a bright curve through the centre.
+TEST_F(WindowTest, MapBeatsAndHitsSitWhereTheArithmeticPutsThem)
+{
+    ASSERT_TRUE(loadDemo());
+    const auto& beats = ui().doc.song.analysis.beats;
+    const size_t n = beats.size();
+    ASSERT_GT(n, 40u);
+    HWND map = ui().widgets.map;
+    sizeView(map, kMapWidth, kMapHeight);
+    RECT client{};
+    GetClientRect(map, &client);
+    ASSERT_EQ(client.right, px(kMapWidth));
+    ASSERT_EQ(client.bottom, px(kMapHeight));
+    // Centre (300, 260), radius 215: the top is (300, 45), 3 o'clock
+    // (515, 260), the bottom (300, 475), 9 o'clock (85, 260). A point k
+    // quarter turns round from the top lies k * n / 4 beats on, and hits the
+    // nearest beat, halves away from zero.
+    const auto quarter = [n](long k) { return static_cast<size_t>(std::lround(static_cast<double>(n) * k / 4)) % n; };
+    const struct {
+        double x, y;
+        size_t beat;
+        double alongX, alongY;  // the ring's direction there
+    } points[] = {
+        {300, 45, 0, 1, 0},
+        {515, 260, quarter(1), 0, 1},
+        {300, 475, quarter(2), -1, 0},
+        {85, 260, quarter(3), 0, -1},
+    };
+    for (const auto& p : points) {
+        SendMessageW(map, WM_MOUSEMOVE, 0, at(px(p.x), px(p.y)));
+        EXPECT_EQ(ui().map.hoveredBeat, static_cast<int32_t>(p.beat)) << p.x << "," << p.y;
+        SendMessageW(map, WM_MOUSELEAVE, 0, 0);
+        SendMessageW(map, WM_LBUTTONDOWN, MK_LBUTTON, at(px(p.x), px(p.y)));
+        EXPECT_DOUBLE_EQ(ui().doc.view.playhead, beats[p.beat].time) << p.beat;
+        // The current beat's 8-unit orange dot sits on its point; the
+        // neighbouring beats lie 2 * pi * 215 / n units away along the ring
+        // (7 for 193 beats), so a dot one beat off misses it.
+        const POINT dot = ringPixel(p.beat, n);
+        const Picture picture = printClient(map);
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                EXPECT_EQ(picture.at(dot.x + dx, dot.y + dy), rgb(Orange)) << p.beat;
+        for (double side : {-6.0, 6.0})
+            EXPECT_NE(picture.at(dot.x + px(side * p.alongX), dot.y + px(side * p.alongY)), rgb(Orange)) << p.beat;
+    }
+    // Beat 0's point is the top itself.
+    EXPECT_EQ(ringPixel(0, n).x, px(300));
+    EXPECT_EQ(ringPixel(0, n).y, px(45));
+
+    // The hit band reaches 24 units either side of the ring; the slot just
+    // before the top belongs to beat 0.
+    const struct {
+        double x, y;
+        int32_t beat;
+    } hits[] = {
+        {515 + 23, 260, static_cast<int32_t>(quarter(1))},  // 238 from the centre
+        {515 + 26, 260, -1},
+        {515 - 23, 260, static_cast<int32_t>(quarter(1))},
+        {515 - 26, 260, -1},
+        {298, 45, 0},
+        {300, 260, -1},
+    };
+    for (const auto& h : hits) {
+        SendMessageW(map, WM_MOUSEMOVE, 0, at(px(h.x), px(h.y)));
+        EXPECT_EQ(ui().map.hoveredBeat, h.beat) << h.x << "," << h.y;
+    }
+}
+
+TEST_F(WindowTest, MapFlashesAJumpTheTimerSeesFor800Milliseconds)
+{
+    ASSERT_TRUE(loadDemo());
+    const Analysis& analysis = ui().doc.song.analysis;
+    const size_t n = analysis.beats.size();
+    HWND map = ui().widgets.map;
+    sizeView(map, kMapWidth, kMapHeight);
+    // A sound output whose clock the test moves: it plays up to stallAt and
+    // holds there, and `heard` is the frame whose position the audio thread
+    // published last.
+    auto device = std::make_shared<VirtualDevice>();
+    device->stallAt.store(0);
+    auto heard = std::make_shared<std::atomic<uint64_t>>(0);
+    device->onWait = [heard](uint64_t clock) { heard->store(clock); };
+    running.player.makeOutput = [device] { return virtualOutput(device); };
     ui().doc.view.playhead = 31.0;
     command(kIdExplore);
     command(kIdPlay);
     ASSERT_TRUE(player().state.playing.load());
-    const int32_t from = 2, to = static_cast<int32_t>(beats.size() / 2);
-    const POINT start = beatPoint(static_cast<size_t>(from));
-    const POINT middle{client.right / 2, static_cast<LONG>(std::lround(0.52 * client.bottom / ui().scale * ui().scale))};
-    // The curve at a fifth of its way, where the centre disc does not cover it.
-    const POINT probe{static_cast<LONG>(std::lround(middle.x + 0.512 * (start.x - middle.x) +
-                                                    0.008 * (beatPoint(static_cast<size_t>(to)).x - middle.x))),
-                      static_cast<LONG>(std::lround(middle.y + 0.512 * (start.y - middle.y) +
-                                                    0.008 * (beatPoint(static_cast<size_t>(to)).y - middle.y)))};
-    auto bright = [&](const Picture& picture) {
+
+    // The walk is seeded, so its first jump comes at the same beat on every
+    // run. Steps of 2000 frames, far less than a beat, with a timer tick after
+    // each, as the playback timer follows a real playback.
+    uint64_t jumpedAt = 0;
+    for (uint64_t frames = 2000; frames <= 60 * 48000 && ui().map.jumpFrom < 0; frames += 2000) {
+        device->stallAt.store(frames);
+        ASSERT_TRUE(eventually([&] { return heard->load() >= frames; })) << frames;
+        clockMs += 42;
+        SendMessageW(window, WM_TIMER, kPlaybackTimer, 0);
+        jumpedAt = clockMs;
+    }
+    ASSERT_GE(ui().map.jumpFrom, 0) << "no jump in a minute of INFINITO";
+    const int32_t from = ui().map.jumpFrom, to = ui().map.jumpTo;
+    // The walk only jumps along the song's connections.
+    bool connected = false;
+    for (const Connection& c : analysis.connections)
+        connected |= c.from == from && c.to == to;
+    EXPECT_TRUE(connected) << from << " -> " << to;
+
+    // The curve from beat `from` to beat `to` with both control points at the
+    // centre C, at a fifth of its way: 0.512 * from + 0.48 * C + 0.008 * to,
+    // where the centre disc does not cover it.
+    const POINT a = ringPixel(static_cast<size_t>(from), n), b = ringPixel(static_cast<size_t>(to), n);
+    const double cx = kRingX * ui().scale, cy = kRingY * ui().scale;
+    const POINT probe{static_cast<LONG>(std::lround(cx + 0.512 * (a.x - cx) + 0.008 * (b.x - cx))),
+                      static_cast<LONG>(std::lround(cy + 0.512 * (a.y - cy) + 0.008 * (b.y - cy)))};
+    auto bright = [&] {
+        const Picture picture = printClient(map);
         int count = 0;
         for (int dy = -3; dy <= 3; ++dy)
             for (int dx = -3; dx <= 3; ++dx) {
@@ -377,12 +599,14 @@ TEST_F(WindowTest, MapClicksSeekHoverHighlightsAndJumpsFlash)
             }
         return count;
     };
-    ui().map.jumpFrom = from;
-    ui().map.jumpTo = to;
-    ui().map.jumpTick = GetTickCount64();
-    EXPECT_GT(bright(printClient(map)), 0);
-    ui().map.jumpTick = GetTickCount64() - 1000;
-    EXPECT_EQ(bright(printClient(map)), 0);
+    const struct {
+        uint64_t after;  // ms since the tick that saw the jump
+        bool shown;
+    } moments[] = {{0, true}, {799, true}, {800, false}, {801, false}, {5000, false}};
+    for (const auto& m : moments) {
+        clockMs = jumpedAt + m.after;
+        EXPECT_EQ(bright() > 0, m.shown) << m.after << " ms";
+    }
     command(kIdStop);
 }
 

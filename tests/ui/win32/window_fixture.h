@@ -46,6 +46,8 @@ protected:
     std::unique_ptr<WindowState> shown;  // the window's state, until closeAndEnd
     HWND window = nullptr;
     bool ended = false;
+    // The window's clock in milliseconds: it moves only when a test moves it.
+    uint64_t clockMs = 1000000;
 
     void SetUp() override
     {
@@ -69,6 +71,7 @@ protected:
         seams.shellOpen = [this](HWND, const std::wstring& target) { opened.push_back(target); };
         seams.fileDialog = [this](HWND, DialogKind) { return nextFile; };
         seams.folderPicker = [this](HWND) { return scratch / "picked"; };
+        seams.milliseconds = [this] { return clockMs; };
         // A laptop's taskbar on Wine's bare virtual screen: the work area
         // loses the given pixels at the bottom before the window reads it.
         if (const char* taskbar = std::getenv("TAMREL_TASKBAR_PIXELS")) {
