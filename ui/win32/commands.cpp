@@ -44,6 +44,7 @@ void startJob(Job job, const char* status)
         launch(s.running->jobs, std::move(job), prepareForJob(status));
     } catch (const std::exception&) {
         setBusy(false);
+        setStatus(toWide(std::string(kUnexpectedErrorMessage)));
         throw std::runtime_error(kUnexpectedErrorMessage);
     }
 }
@@ -184,9 +185,11 @@ void openSong(const std::filesystem::path& path)
     WindowState& s = ui();
     if (s.doc.view.busy)
         return;
+    // The song's name changes only once its load has started: a job that
+    // could not start leaves the song that is there.
+    startJob(loadJob(path, s.running->folders, s.running->model, s.running->jobs.mainWindow), kLoadStatus);
     s.doc.song.path = path;
     SetWindowTextW(s.songLabel, path.filename().wstring().c_str());
-    startJob(loadJob(path, s.running->folders, s.running->model, s.running->jobs.mainWindow), kLoadStatus);
 }
 
 void zoomTimeline(double factor)
