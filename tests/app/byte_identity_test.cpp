@@ -95,27 +95,27 @@ Document typedDocument(const golden::TypedCuts& typed, const fs::path& songPath,
 
 const PackageCase kPackages[] = {
     {"trained model, plain texts", &golden::kPlainCuts, kEngineNeural, BeatModelKind::Trained,
-     {{{"01-inicio.wav", "4390cdb7334bf72fe4a1d0b6940d6ee76d1ebdcd9ebf92fa9e139d4023eb931d"},
-       {"02-loop.wav", "3921edce6f7c61f99bf4a33e1f7ed73cfd9b51431671ebc7fa5211d3028b80b2"},
-       {"03-final.wav", "6d46dfd00f311c188ac6ef539209257e2a619ed246f6542130470af5e0cffc84"},
-       {"04-montaje.wav", "43b6da66e7b89e0eb0b0207548fb4c50e569a1e6934db6b0e090438ca0998241"},
-       {"05-escuchar-uniones.wav", "e5fa6e118e4dbd6002dc71dc147272c2777372cf568eebd102f9d7ae008ffab8"},
-       {"cortes.json", "26c533398105aa1b097c941a98c1b24997c2bd08d687cb08c668660b5833e404"},
+     {{{"01-inicio.wav", "2bf9570371579782568d788dd77807ed87bdd49985b20f50e281c08ee3524757"},
+       {"02-loop.wav", "03746d7aee7a7b10aaa5b2413029358032ae4f385703ac2a54df03c4840afbf4"},
+       {"03-final.wav", "fe3971121d5c01ad42b279bf6677bdeef15f141b4eb9ec359d8bd22d3f97f7cf"},
+       {"04-montaje.wav", "56b574f6e1dddee5bed3b021397cbd710b7b1f701f91a295fb719593ca2d0acb"},
+       {"05-escuchar-uniones.wav", "b03d2fc20ff69ea59aa3cdb52ba0c809d339f67381a28a132a709cfe9d43536f"},
+       {"cortes.json", "d6e07a0e6678c2237f2eb7e0566a844d086971a1d421b3d3b65df19aa11e16f6"},
        {"LEEME.txt", "13ee5ee5fb465ebca64195072cdbf1dee87a619d5a11bc6450c4fce25a68045d"},
        {"analisis-musical.json", "f6fcc8a69fd47927e2b1411d09eaf950182436f65ca8e040c93e5ab2d72b50da"}}}},
     {"stand-in model from the cache, comma and nine decimals", &golden::kFineCuts, kEngineStandInCache,
      BeatModelKind::StandIn,
-     {{{"01-inicio.wav", "3151db40f0b720fed3698bb6d5f2eda34b7d796b9511ce60ec9c65429b0b434d"},
-       {"02-loop.wav", "cdfc23c3d5c2848922f725b08ee9cdc8ad7fa3bab2cbb1426b0a1dcc623cf961"},
-       {"03-final.wav", "cff4a622d72d9aebf9b8c75d67e665a0248da2c45ca4ccc0ecbc1cb8d72e64ea"},
-       {"04-montaje.wav", "7affef3b3efb16f2b6f4af2cf1e1289b9bd6450eb7bf19971efe89192171bfb2"},
-       {"05-escuchar-uniones.wav", "6c7ea9011fb797201c89a4131bec7a2dd7c7f6a5bec24c39d1bdceb4600f9ef0"},
-       {"cortes.json", "5d2281f6f537a83b4cf5cc71565d345800ad557ba30ebcf5f4f37b5b750d089b"},
+     {{{"01-inicio.wav", "f0ad35371ee5b17579c4ee071544b3a97b296fab822ddf7bffa5bb2e3bb26680"},
+       {"02-loop.wav", "bad066ce1d09afdfc9ba10ce0a3b81306b17fec21607c969ebabc7b3e153df82"},
+       {"03-final.wav", "7e423a1ec3bf8a635cf300b1e7b7442b2aed11e7c6dbdb718954a0bf70068af3"},
+       {"04-montaje.wav", "1f39d00fa07576509d33a2d03c6b260f00fd5447cbfbf777d166c7890371b0e7"},
+       {"05-escuchar-uniones.wav", "761e6a1814d2cd06976b69c039239cbcbcc0a93a833aa7c0dc515de2a8e882a5"},
+       {"cortes.json", "37612668c86bdf5cf651fec167ed81d35e4c2d8a0eee52c0926fe9a36a438901"},
        {"LEEME.txt", "13ee5ee5fb465ebca64195072cdbf1dee87a619d5a11bc6450c4fce25a68045d"},
        {"analisis-musical.json", "34480f521908c90c02a34c979b86f0267fa703b6024d147cef4190b6697b2c64"}}}},
 };
 
-constexpr const char* kCacheDigest = "d848f460dfaec0012465e8d940c0124a99164c5557be6f7ef6c7ac052d95d2bb";
+constexpr const char* kCacheDigest = "b475f93c8de8421cebc8e864e13c67754a89ee494f7982781c43ef60a506fcac";
 
 struct SessionCase {
     const char* label;
