@@ -17,8 +17,8 @@ namespace golden {
 inline constexpr uint64_t kSongFrames = 48000 * 16;  // a 16 s song
 
 // Noise that peaks above full scale, so the headroom gain takes part, with
-// a slow swell so the sections differ in level. Integer arithmetic and exact
-// binary fractions only: the C library's sine differs between the targets in
+// a slow swell so the sections differ in level. Plain arithmetic only, no
+// C library functions: the sine of one target differs from the other's in
 // its last bits, and the inputs must not.
 inline std::vector<float> songAudio()
 {
