@@ -27,9 +27,14 @@ void validateCuts(uint64_t songFrames, double start, double end, double outro, d
 int checkedRepetitions(double typed);
 
 // What an export or a session takes: the cuts, the crossfade and the loop
-// repetitions, already read as numbers.
+// repetitions, already read as numbers. The crossfade stays in the
+// milliseconds the user typed, which a session stores as they are: going
+// through seconds and back can move its third decimal.
 struct CutSettings {
     Loop cuts;
-    double fadeSeconds = 0.06;
+    double fadeMs = 60.0;
     int repetitions = 2;
 };
+
+// The crossfade in seconds, as the cut rule and rendering take it.
+inline double fadeSecondsOf(const CutSettings& settings) { return settings.fadeMs / 1000.0; }

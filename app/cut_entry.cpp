@@ -66,8 +66,8 @@ CutSettings checkedSettings(const CutEntry& entry, uint64_t songFrames)
 {
     CutSettings settings;
     settings.cuts = enteredCuts(entry);
-    settings.fadeSeconds = enteredFadeSeconds(entry);
-    validateCuts(songFrames, settings.cuts.start, settings.cuts.end, settings.cuts.outro, settings.fadeSeconds);
+    settings.fadeMs = valueOf(entry, CutField::Crossfade);
+    validateCuts(songFrames, settings.cuts.start, settings.cuts.end, settings.cuts.outro, fadeSecondsOf(settings));
     settings.repetitions = checkedRepetitions(valueOf(entry, CutField::Repetitions));
     return settings;
 }

@@ -15,16 +15,21 @@ bool launch(Jobs& jobs, Job job, const std::function<void()>& prepareWindow)
     jobs.busy = true;
     jobs.lost = std::make_shared<LostResult>();
     // The window joins every finished job before busy clears, so no thread
-    // is left here to replace.
+    // is left here to replace. A thread the system refuses (or a starter that
+    // hands back none) means no job: busy ends here, with the user's message.
+    std::thread thread;
     try {
-        jobs.jobThread = std::thread([window = jobs.mainWindow, job = std::move(job), lost = jobs.lost] {
+        thread = jobs.startThread([window = jobs.mainWindow, job = std::move(job), lost = jobs.lost] {
             runJob(window, job, lost);
         });
     } catch (...) {
+    }
+    if (!thread.joinable()) {
         jobs.busy = false;
         jobs.lost.reset();
-        throw;
+        throw std::runtime_error(kUnexpectedErrorMessage);
     }
+    jobs.jobThread = std::move(thread);
     return true;
 }
 

@@ -65,20 +65,27 @@ struct LostResult {
     std::atomic<bool> finished{false};
 };
 
+// Makes the thread a job runs on. The system can refuse (no memory, no
+// threads left), which is why the window is given a way to say so.
+using ThreadStarter = std::function<std::thread(std::function<void()> body)>;
+
+inline std::thread startSystemThread(std::function<void()> body) { return std::thread(std::move(body)); }
+
 // The job state the window owns.
 struct Jobs {
     platform::WindowHandle mainWindow = 0;  // destination of every posted record
     std::thread jobThread;
     std::shared_ptr<LostResult> lost;       // of the running job
     bool busy = false;
+    ThreadStarter startThread = startSystemThread;
 };
 
 // Starts the job unless one is running (busy): prepareWindow runs first (the
 // window stops playback, shows the status text with "…" and disables what a
 // job must not meet), then the flag is cleared and the thread starts.
 // Returns whether a job was started. When no thread can be made, busy is
-// cleared again and the failure is thrown, so the window never waits for a
-// job that does not exist.
+// cleared again and kUnexpectedErrorMessage is thrown, so the window never
+// waits for a job that does not exist and the user learns why.
 bool launch(Jobs& jobs, Job job, const std::function<void()>& prepareWindow = {});
 
 // The body of every job thread; posts kJobFinishedMessage last. A result

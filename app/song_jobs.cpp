@@ -23,7 +23,7 @@ Job exportJob(const std::vector<float>& songAudio, const Analysis& analysis, con
 {
     return {ExportOutcome{}, [&songAudio, &analysis, settings, outputFolder, songPath, target](Result& result) {
                 std::get<ExportOutcome>(result.work).folder =
-                    exportPackage(songAudio, analysis, settings.cuts, settings.fadeSeconds, settings.repetitions,
+                    exportPackage(songAudio, analysis, settings.cuts, fadeSecondsOf(settings), settings.repetitions,
                                   outputFolder, songPath, checkCancel, target);
             }};
 }

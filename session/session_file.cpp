@@ -52,7 +52,7 @@ void saveSession(const std::filesystem::path& file, const CutSettings& settings,
                  const SessionTarget& target)
 {
     const Loop& cuts = settings.cuts;
-    validateCuts(songFrames, cuts.start, cuts.end, cuts.outro, settings.fadeSeconds);
+    validateCuts(songFrames, cuts.start, cuts.end, cuts.outro, fadeSecondsOf(settings));
     // Only a count the session can be opened with again is stored, and an
     // existing file stays as it was when the count is refused.
     if (settings.repetitions < kFewestRepetitions || settings.repetitions > kMostRepetitions)
@@ -71,7 +71,7 @@ void saveSession(const std::filesystem::path& file, const CutSettings& settings,
     writeKey(file, u"Start", fixed(cuts.start, 9));
     writeKey(file, u"End", fixed(cuts.end, 9));
     writeKey(file, u"Outro", fixed(cuts.outro, 9));
-    writeKey(file, u"Fade", fixed(1000.0 * settings.fadeSeconds, 3));
+    writeKey(file, u"Fade", fixed(settings.fadeMs, 3));
     writeKey(file, u"Repeats", fixed(settings.repetitions, 0));
     writeTargetKeys(file, target);
 }

@@ -7,9 +7,11 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -24,6 +26,7 @@
 #include "cache/song_fingerprint.h"
 #include "cache/song_loading.h"
 #include "support/fixtures.h"
+#include "support/message_of.h"
 #include "support/message_receiver.h"
 #include "support/run_program.h"
 
@@ -365,10 +368,10 @@ TEST(ExportJob, ExportsWhatWasChosenWhenItWasLaunched)
     const Analysis& analysis = loadOf(*loaded.result).analysis;
     ASSERT_FALSE(analysis.loops.empty());
 
-    CutSettings settings{analysis.loops[0], 0.08, 3};
+    CutSettings settings{analysis.loops[0], 80, 3};
     Job job = exportJob(loadOf(*loaded.result).audio, analysis, settings, window.running.folders.outputFolder, song);
     // What the fields hold afterwards is not what was exported.
-    settings.cuts.end = settings.cuts.start + 1.0, settings.fadeSeconds = 0.2, settings.repetitions = 9;
+    settings.cuts.end = settings.cuts.start + 1.0, settings.fadeMs = 200, settings.repetitions = 9;
     const Outcome exported = window.run(std::move(job));
     ASSERT_TRUE(exported.result->error.empty()) << utf16ToUtf8(exported.result->error);
     EXPECT_TRUE(exported.progress.empty());
@@ -421,6 +424,47 @@ TEST(Jobs, LaunchWhileBusyChangesNothing)
     ASSERT_EQ(posted->message, kJobFinishedMessage);
     EXPECT_TRUE(takeResult(jobs, posted->payload)->error.empty());
     EXPECT_FALSE(jobs.busy);
+}
+
+// When the system cannot give a job its thread, the window must not wait for
+// a job that does not exist: busy ends at once, with the user's message, and
+// the next job starts as usual.
+TEST(Jobs, AThreadThatCannotStartEndsTheBusyStateWithTheUsersMessage)
+{
+    Window window;
+    Jobs& jobs = window.running.jobs;
+    const struct {
+        const char* what;
+        ThreadStarter starter;
+    } cases[] = {
+        {"no thread left", [](std::function<void()>) -> std::thread {
+             throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+         }},
+        {"no memory", [](std::function<void()>) -> std::thread { throw std::bad_alloc(); }},
+        {"no thread handed back", [](std::function<void()>) { return std::thread(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        jobs.startThread = c.starter;
+        bool prepared = false;
+        const std::string message = testsupport::messageOf([&] {
+            launch(jobs, {LoadOutcome{}, [](Result&) {}}, [&] { prepared = true; });
+        });
+        EXPECT_EQ(message, "Ocurrio un error inesperado. Vuelve a abrir la cancion.");
+        EXPECT_TRUE(prepared);
+        ASSERT_FALSE(jobs.busy);
+        EXPECT_FALSE(jobs.jobThread.joinable());
+        EXPECT_EQ(takeLostResult(jobs), nullptr);
+
+        jobs.startThread = startSystemThread;
+        const Outcome next = window.run({ExportOutcome{}, [](Result& result) {
+                                             std::get<ExportOutcome>(result.work).folder = "paquete";
+                                         }});
+        ASSERT_TRUE(next.result);
+        EXPECT_TRUE(next.result->error.empty());
+        EXPECT_EQ(std::get<ExportOutcome>(next.result->work).folder, fs::path("paquete"));
+        EXPECT_FALSE(jobs.busy);
+    }
 }
 
 TEST(Jobs, ShutdownDuringALoadJoinsTheJobAndRemovesTheWorkFolder)

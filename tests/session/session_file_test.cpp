@@ -26,7 +26,7 @@ using testsupport::writeBytes;
 constexpr uint64_t kSongFrames = 48000 * 130;
 CutSettings settings(double a, double b, double o, double fadeMs, int repetitions)
 {
-    return {cutRecord(a, b, o), fadeMs / 1000.0, repetitions};
+    return {cutRecord(a, b, o), fadeMs, repetitions};
 }
 const CutSettings kFields = settings(8, 40, 120, 60, 2);
 

@@ -49,6 +49,7 @@ void startJob(WindowState& s, Job job, const char* status)
         launch(s.running->jobs, std::move(job), prepareForJob(s, status));
     } catch (const std::exception&) {
         setBusy(s, false);
+        setStatus(s.widgets, toWide(std::string(kUnexpectedErrorMessage)));
         throw std::runtime_error(kUnexpectedErrorMessage);
     }
 }
@@ -196,9 +197,11 @@ void openSong(WindowState& s, const std::filesystem::path& path)
 {
     if (s.doc.view.busy)
         return;
+    // The song's name changes only once its load has started: a job that
+    // could not start leaves the song that is there.
+    startJob(s, loadJob(path, s.running->folders, s.running->model, s.running->jobs.mainWindow), kLoadStatus);
     s.doc.song.path = path;
     SetWindowTextW(s.widgets.songLabel, path.filename().wstring().c_str());
-    startJob(s, loadJob(path, s.running->folders, s.running->model, s.running->jobs.mainWindow), kLoadStatus);
 }
 
 void zoomTimeline(WindowState& s, double factor)

@@ -40,7 +40,7 @@ int main(int argc, char** argv)
 
     // The song is named relative to the fuzzer's working folder, where the fuzzer puts it.
     const std::filesystem::path saved = folder / "saved.ini";
-    saveSession(saved, CutSettings{cutRecord(8, 40.5, 120), 0.06, 2}, 48000 * 130, "fuzz-song.mp3",
+    saveSession(saved, CutSettings{cutRecord(8, 40.5, 120), 60, 2}, 48000 * 130, "fuzz-song.mp3",
                 std::filesystem::path(u8"M\u00fasica/Tamrel Loops \u6b4c"));
     std::ifstream in(saved, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

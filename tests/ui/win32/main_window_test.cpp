@@ -8,6 +8,8 @@
 #include <iterator>
 #include <locale>
 #include <sstream>
+#include <system_error>
+#include <thread>
 
 #include "analysis/cut_rule.h"
 #include "base/cancel.h"
@@ -422,6 +424,44 @@ TEST_F(WindowTest, OutputFolderAndHelpGoThroughTheirSeams)
     command(kIdHelp);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(std::filesystem::path(opened[0]).filename(), "LEEME.html");
+}
+
+// A job whose thread the system refuses must leave the window as it was:
+// not busy, the reason said, the song kept, and closing at once.
+TEST_F(WindowTest, AJobWhoseThreadCannotStartLeavesTheWindowIdleAndClosable)
+{
+    ASSERT_TRUE(loadDemo());
+    const std::filesystem::path song = ui().doc.song.path;
+    const std::wstring songName = windowText(ui().songLabel);
+    const std::vector<int> enabled = enabledIds();
+    running.jobs.startThread = [](std::function<void()>) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
+    const std::wstring unexpected = L"Ocurrio un error inesperado. Vuelve a abrir la cancion.";
+    const struct {
+        const char* what;
+        std::function<void()> start;
+    } cases[] = {
+        {"export", [this] { command(kIdExport); }},
+        {"load of a dropped song", [this] { drop(fixtureDir() / "demo.wav"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        boxes.clear();
+        c.start();
+        pump();
+        ASSERT_TRUE(IsWindow(window));
+        EXPECT_FALSE(ui().doc.view.busy);
+        EXPECT_FALSE(running.jobs.busy);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0], unexpected);
+        EXPECT_EQ(status(), unexpected);
+        EXPECT_EQ(ui().doc.song.path, song);
+        EXPECT_EQ(windowText(ui().songLabel), songName);
+        EXPECT_EQ(enabledIds(), enabled);
+    }
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window)) << "nothing to wait for";
 }
 
 // Nothing a message does may end the program: an exception that reaches the
