@@ -10,6 +10,7 @@
 #include "base/cancel.h"
 #include "base/free_space.h"
 #include "platform/child_process.h"
+#include "platform/memory_pages.h"
 
 static_assert(std::endian::native == std::endian::little, "the decoder's raw output is little-endian float");
 
@@ -36,65 +37,77 @@ constexpr const char* kDecodeFailed =
     throw std::runtime_error(message);
 }
 
-// Reads the song audio while the decoder writes it, so that by the decoder's
-// end almost all of it is in memory: whole frames only, never past the
-// output limit (beyond which the supervision stops the decoder anyway).
+// Reads one of the decoder's outputs while the decoder writes it, so that by
+// the decoder's end almost all of it is in memory: whole samples (or
+// frames) only, never past the limit (beyond which the run is refused).
 struct StreamingRead {
-    std::vector<float> audio;
+    std::filesystem::path file;
+    uint64_t unit = 0;   // bytes of one whole sample or frame
+    uint64_t limit = 0;  // never more bytes than this
+    std::vector<float> samples;
     uint64_t bytes = 0;  // read so far
-    bool failed = false;
 };
 
-void readAvailable(StreamingRead& read, const std::filesystem::path& file)
+StreamingRead streamingRead(const std::filesystem::path& file, uint64_t unit, uint64_t limit)
+{
+    StreamingRead read;
+    read.file = file;
+    read.unit = unit;
+    read.limit = limit;
+    return read;
+}
+
+// Room for the longest song up front, asked for in huge pages: growing would
+// copy what is read, and every small page the samples land on costs a fault.
+void reserveRoom(StreamingRead& read)
+{
+    read.samples.reserve(static_cast<size_t>(read.limit / sizeof(float)));
+    platform::preferHugePages(read.samples.data(), read.samples.capacity() * sizeof(float));
+}
+
+// Reads what was added since the last call. False when the file could not
+// be read; what was read stays, and the next call tries the rest again.
+bool readAvailable(StreamingRead& read)
 {
     std::error_code unreadable;
-    const uintmax_t size = std::filesystem::file_size(file, unreadable);
-    if (unreadable || read.failed)
-        return;
-    const uint64_t whole = std::min<uint64_t>(size, kOutputLimitBytes) / 8 * 8;
+    const uintmax_t size = std::filesystem::file_size(read.file, unreadable);
+    if (unreadable)
+        return false;
+    const uint64_t whole = std::min<uint64_t>(size, read.limit) / read.unit * read.unit;
     if (whole <= read.bytes)
-        return;
-    // Room for the longest song up front: growing would copy what is read.
-    if (read.audio.capacity() == 0)
-        read.audio.reserve(static_cast<size_t>(kOutputLimitBytes / sizeof(float)));
-    read.audio.resize(static_cast<size_t>(whole / sizeof(float)));
+        return true;
+    if (read.samples.capacity() == 0)
+        reserveRoom(read);
+    read.samples.resize(static_cast<size_t>(whole / sizeof(float)));
     const auto count = static_cast<std::streamsize>(whole - read.bytes);
     // Open only for this read, and never while another decoder starts: one
     // started meanwhile from another thread would inherit the file and keep
     // it busy until it ends.
     const std::unique_lock<std::mutex> noChildStarts = platform::holdChildStarts();
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(read.file, std::ios::binary);
     if (!in.seekg(static_cast<std::streamoff>(read.bytes)) ||
-        !in.read(reinterpret_cast<char*>(read.audio.data()) + read.bytes, count)) {
-        read.failed = true;
-        return;
-    }
+        !in.read(reinterpret_cast<char*>(read.samples.data()) + read.bytes, count))
+        return false;
     read.bytes = whole;
-}
-
-// Reads count floats from the start of a file; false on any read failure.
-bool readFloats(const std::filesystem::path& file, std::vector<float>& samples)
-{
-    std::ifstream in(file, std::ios::binary);
-    const auto bytes = static_cast<std::streamsize>(samples.size() * sizeof(float));
-    return in.is_open() && (bytes == 0 || in.read(reinterpret_cast<char*>(samples.data()), bytes));
+    return true;
 }
 
 // Runs the decoder to its end, or stops it on cancellation, time-out or
 // runaway output. True when it was stopped.
-bool superviseDecoder(platform::ChildProcess& child, const std::filesystem::path& decoded,
-                      const std::function<uint64_t()>& clock, StreamingRead& read)
+bool superviseDecoder(platform::ChildProcess& child, const std::function<uint64_t()>& clock,
+                      StreamingRead& song, StreamingRead& mono)
 {
     const uint64_t start = clock();
     const auto mustStop = [&] {
         if (cancelFlag.load() || clock() - start > kTimeLimitMs)
             return true;
         std::error_code unreadable;
-        const uintmax_t size = std::filesystem::file_size(decoded, unreadable);
+        const uintmax_t size = std::filesystem::file_size(song.file, unreadable);
         return !unreadable && size > kOutputLimitBytes;
     };
     while (!platform::waitForChild(child, kPollMs)) {
-        readAvailable(read, decoded);
+        readAvailable(song);
+        readAvailable(mono);
         if (mustStop()) {
             platform::terminateChild(child, 2);
             return true;
@@ -103,24 +116,18 @@ bool superviseDecoder(platform::ChildProcess& child, const std::filesystem::path
     return false;
 }
 
-// Reads and deletes "mono.f32"; a trailing partial sample is dropped.
-std::vector<float> readAnalysisAudio(const std::filesystem::path& mono)
+// The rest of "mono.f32", then the file is deleted; a trailing partial
+// sample is dropped.
+std::vector<float> finishAnalysisAudio(StreamingRead& mono)
 {
-    const uintmax_t size = std::filesystem::file_size(mono);
-    // Checked before allocating: the decoder never writes more than this.
+    const uintmax_t size = std::filesystem::file_size(mono.file);
+    // The decoder never writes more than this.
     if (size > kMaxAnalysisBytes)
         fail("No se pudo leer el audio de analisis.");
-    std::vector<float> audio(static_cast<size_t>(size / sizeof(float)));
-    bool read = false;
-    {
-        // No decoder may start, and inherit the file, while it is open.
-        const std::unique_lock<std::mutex> noChildStarts = platform::holdChildStarts();
-        read = readFloats(mono, audio);
-    }
-    if (!read)
+    if (!readAvailable(mono) || mono.bytes != size / sizeof(float) * sizeof(float))
         fail("No se pudo leer el audio de analisis.");
-    std::filesystem::remove(mono);
-    return audio;
+    std::filesystem::remove(mono.file);
+    return std::move(mono.samples);
 }
 
 } // namespace
@@ -155,14 +162,21 @@ DecodedSong decodeSong(const std::filesystem::path& songPath, const DecoderRun& 
     launch.standardOutput = decoded;
     launch.standardError = workFolder / "decoder.log";
 
+    // A "mono.f32" left by an earlier failed run must not be read as this
+    // run's before the decoder replaces it.
+    std::error_code stale;
+    std::filesystem::remove(mono, stale);
+
     platform::ChildProcess child = platform::startChildProcess(launch);
     if (child.status == platform::StartStatus::FilesFailed)
         fail("No se puede crear el archivo temporal.");
     if (child.status == platform::StartStatus::StartFailed)
         fail("Windows no pudo iniciar el motor de audio incluido.");
 
-    StreamingRead read;
-    const bool stopped = superviseDecoder(child, decoded, run.clock, read);
+    StreamingRead stereo = streamingRead(decoded, uint64_t{kSongChannels} * sizeof(float), kOutputLimitBytes);
+    // Read only at the end when the old file could not be removed.
+    StreamingRead analysis = streamingRead(mono, sizeof(float), stale ? 0 : kMaxAnalysisBytes);
+    const bool stopped = superviseDecoder(child, run.clock, stereo, analysis);
     const int exitCode = platform::finishChild(child, kFinalWaitMs);
     checkCancel();  // a cancelled run reports the cancellation, not a decoding failure
     if (exitCode != 0 || stopped)
@@ -171,13 +185,13 @@ DecodedSong decodeSong(const std::filesystem::path& songPath, const DecoderRun& 
     const uintmax_t size = std::filesystem::file_size(decoded);
     if (size % 8 != 0 || size < kMinSongBytes || size > kMaxSongBytes)
         fail(kSongLengthMessage);
-    readAvailable(read, decoded);
-    if (read.failed || read.bytes != size)
+    if (!readAvailable(stereo) || stereo.bytes != size)
         fail("No se pudo leer el audio temporal.");
     std::filesystem::remove(decoded);
 
     DecodedSong both;
-    both.audio = std::move(read.audio);
-    both.analysisAudio = readAnalysisAudio(mono);
+    both.audio = std::move(stereo.samples);
+    analysis.limit = kMaxAnalysisBytes;
+    both.analysisAudio = finishAnalysisAudio(analysis);
     return both;
 }

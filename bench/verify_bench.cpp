@@ -1,8 +1,10 @@
 // Wall time of each stage of the headless pipeline on one song, and the peak
-// resident memory, next to the bare decoder command on the same file.
+// resident memory, next to the bare decoder command on the same file (the
+// decode and the bare command: medians of three runs taken in turns).
 //   bench_verify            a generated 4-minute song (120 BPM, 4/4)
 //   bench_verify SONG       any song file
 // Run it from the folder that holds the decoder, runtime and model (tests-bin).
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "analysis/analysis_driver.h"
 #include "base/cancel.h"
@@ -29,6 +32,12 @@ namespace {
 double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 double megabytes(uint64_t bytes)
@@ -79,13 +88,21 @@ int run(int argc, char** argv, Folders& folders)
     }
     std::printf("song: %s\n", pathToUtf8(song).c_str());
 
-    const double bare = bareDecoderSeconds(installFolder(), song, scratch);
-
-    Clock::time_point start = Clock::now();
-    DecodedSong decoded = decodeSong(song, {installFolder(), folders.workFolder});
+    // Three bare runs and three loads, taken in turns so that both see the
+    // same machine; the medians are compared.
+    std::vector<double> bareRuns, decodeRuns;
+    DecodedSong decoded;
+    for (int round = 0; round < 3; ++round) {
+        bareRuns.push_back(bareDecoderSeconds(installFolder(), song, scratch));
+        decoded = {};
+        const Clock::time_point start = Clock::now();
+        decoded = decodeSong(song, {installFolder(), folders.workFolder});
+        decodeRuns.push_back(secondsSince(start));
+    }
+    const double bare = median(bareRuns);
+    const double decode = median(decodeRuns);
     const std::vector<float> audio = std::move(decoded.audio);
     const std::vector<float> mono = std::move(decoded.analysisAudio);
-    const double decode = secondsSince(start);
     const uint64_t afterDecode = bench::peakResidentBytes();
 
     StageClock stages;
@@ -97,7 +114,7 @@ int run(int argc, char** argv, Folders& folders)
     double exportSeconds = -1;
     uint64_t packageBytes = 0;
     if (!analysis.loops.empty()) {
-        start = Clock::now();
+        const Clock::time_point start = Clock::now();
         const fs::path package =
             exportPackage(audio, analysis, analysis.loops[0], 0.06, 2, scratch / "salida", song);
         exportSeconds = secondsSince(start);
@@ -112,6 +129,7 @@ int run(int argc, char** argv, Folders& folders)
                 analysis.connections.size(), analysis.loops.size(), analysis.bpm);
     row("bare decoder command", bare);
     row("decode (decodeSong + mono read)", decode);
+    std::printf("  (medians of 3 in turns; decode / bare %.2f x)\n", decode / bare);
     row("spectrogram", stages.between(6, 12));
     row("inference (engine, model, beats)", stages.between(12, 78));
     row("descriptors", stages.between(78, 85));

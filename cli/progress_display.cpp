@@ -16,18 +16,53 @@ bool isContinuationByte(char c)
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-size_t codePoints(std::string_view text)
+// The code point that starts at text[i] (a stray byte stands for itself);
+// i moves past it.
+char32_t nextCodePoint(std::string_view text, size_t& i)
 {
-    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) { return !isContinuationByte(c); }));
+    const auto lead = static_cast<unsigned char>(text[i++]);
+    if (lead < 0xC0)
+        return lead;
+    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+    char32_t code = lead & (0x3F >> extra);
+    for (int k = 0; k < extra && i < text.size() && isContinuationByte(text[i]); ++k)
+        code = (code << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
+    return code;
 }
 
-// The text cut to at most width code points, never inside one.
+// Terminal cells a code point takes: none for a combining accent (a name
+// written as a letter plus its accent), two for the wide East Asian
+// characters, one for the rest.
+size_t cellsOf(char32_t c)
+{
+    if (c >= 0x0300 && c <= 0x036F)
+        return 0;
+    const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) || (c >= 0x3041 && c <= 0x33FF) ||
+                      (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
+                      (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+                      (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) ||
+                      (c >= 0x1F300 && c <= 0x1F64F) || (c >= 0x1F900 && c <= 0x1F9FF) ||
+                      (c >= 0x20000 && c <= 0x3FFFD);
+    return wide ? 2 : 1;
+}
+
+size_t cells(std::string_view text)
+{
+    size_t count = 0;
+    for (size_t i = 0; i < text.size();)
+        count += cellsOf(nextCodePoint(text, i));
+    return count;
+}
+
+// The text cut to at most width cells, never inside a character.
 std::string fitted(std::string_view text, size_t width)
 {
     size_t count = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (!isContinuationByte(text[i]) && count++ == width)
-            return std::string(text.substr(0, i));
+    for (size_t i = 0; i < text.size();) {
+        const size_t start = i;
+        count += cellsOf(nextCodePoint(text, i));
+        if (count > width)
+            return std::string(text.substr(0, start));
     }
     return std::string(text);
 }
@@ -115,13 +150,13 @@ std::string barFrame(double fraction, size_t finished, size_t total, std::string
         tail += (tail.empty() ? "" : " \xC2\xB7 ") + std::string(stage);
     const std::string estimate = secondsLeft ? "quedan " + clock(*secondsLeft) : "calculando";
     const size_t width = static_cast<size_t>(std::max(columns - 1, 0));
-    const size_t fixed = codePoints(frame) + 2 + codePoints(estimate) + 3;
+    const size_t fixed = cells(frame) + 2 + cells(estimate) + 3;
     if (!tail.empty() && fixed < width)
         frame += "  " + fitted(tail, width - fixed) + " \xC2\xB7 " + estimate;
     else
         frame += "  " + estimate;
     frame = fitted(frame, width);
-    return frame + std::string(width - std::min(width, codePoints(frame)), ' ');
+    return frame + std::string(width - std::min(width, cells(frame)), ' ');
 }
 
 void startProgress(ProgressDisplay& display, const std::vector<std::string>& songNames)

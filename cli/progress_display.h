@@ -44,8 +44,8 @@ void writeError(ProgressDisplay& display, std::string_view line);
 // Leaves the terminal's line clean for whatever follows the batch.
 void endProgress(ProgressDisplay& display);
 
-// One frame of the bar, exactly columns - 1 code points wide (or shorter when
-// the terminal is too narrow for any bar):
+// One frame of the bar, exactly columns - 1 terminal cells wide (wide East
+// Asian characters take two cells, combining accents none):
 //   [######--------------]  30%  2/6  name · stage · quedan 1:05
 // secondsLeft is empty while no estimate can be made yet.
 std::string barFrame(double fraction, size_t finished, size_t total, std::string_view name, std::string_view stage,

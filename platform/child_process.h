@@ -37,8 +37,9 @@ struct ChildProcess {
 ChildProcess startChildProcess(const ChildLaunch& launch);
 
 // Held while a file is open that no child may inherit: children start only
-// while nobody holds it (on Windows a child inherits every inheritable
-// handle open at its start, and keeps the file busy for its whole run).
+// while nobody holds it. A child is given its own three standard files and
+// no other; this keeps it so even where the system would pass on every
+// inheritable handle open at the child's start.
 std::unique_lock<std::mutex> holdChildStarts();
 
 // Waits up to timeoutMs for the child to end. True when it ended or the wait

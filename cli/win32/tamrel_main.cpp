@@ -32,8 +32,20 @@ BOOL WINAPI onConsoleControl(DWORD event)
     return TRUE;
 }
 
-TextSink sinkTo(FILE* stream)
+// Bytes go out unchanged to a pipe or a file. A console is given the text
+// as UTF-16: bytes written to it are read in its code page, one cell per
+// byte where that is not UTF-8, so an accent would show as two signs and
+// widen the bar past the line, which then wraps instead of being redrawn.
+TextSink sinkTo(FILE* stream, HANDLE handle)
 {
+    DWORD mode = 0;
+    if (GetConsoleMode(handle, &mode)) {
+        return [handle](std::string_view text) {
+            const std::u16string wide = utf8ToUtf16(text);
+            DWORD written = 0;
+            WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        };
+    }
     return [stream](std::string_view text) {
         std::fwrite(text.data(), 1, text.size(), stream);
         std::fflush(stream);
@@ -73,14 +85,15 @@ int wmain(int argc, wchar_t** argv)
     // Libraries load from the program's folder and System32 only.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
     SetConsoleCtrlHandler(onConsoleControl, TRUE);
-    // The program writes UTF-8 bytes as they are: no code page, no CR LF.
+    // The program writes UTF-8 bytes as they are: no code page, no CR LF
+    // (consoles are written in UTF-16, see sinkTo).
     SetConsoleOutputCP(CP_UTF8);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 
     Console console;
-    console.out = sinkTo(stdout);
-    console.err = sinkTo(stderr);
+    console.out = sinkTo(stdout, GetStdHandle(STD_OUTPUT_HANDLE));
+    console.err = sinkTo(stderr, GetStdHandle(STD_ERROR_HANDLE));
     console.errIsTerminal = isConsole(GetStdHandle(STD_ERROR_HANDLE), console.columns);
     console.cores = std::thread::hardware_concurrency();
     console.availableMemory = availableMemory();

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <mutex>
+#include <vector>
 
 #include "platform/win32/argument_quoting.h"
 
@@ -37,6 +38,41 @@ HANDLE processHandle(const ChildProcess& child)
     return reinterpret_cast<HANDLE>(child.id);
 }
 
+// The child is given exactly its three standard handles. Without the list
+// it would inherit every inheritable handle open in the program at that
+// moment, from any thread: the C runtime opens files inheritable, so a WAV
+// being exported, a cache entry being written or a song being fingerprinted
+// in another job would stay open in the decoder until it ended, and the
+// package's folder could then be neither renamed nor removed.
+struct InheritedHandles {
+    std::vector<char> storage;
+    LPPROC_THREAD_ATTRIBUTE_LIST list = nullptr;
+    HANDLE handles[3] = {};
+};
+
+bool listHandles(InheritedHandles& inherited, HANDLE input, HANDLE output, HANDLE error)
+{
+    inherited.handles[0] = input;
+    inherited.handles[1] = output;
+    inherited.handles[2] = error;
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    inherited.storage.resize(size);
+    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(inherited.storage.data());
+    if (!InitializeProcThreadAttributeList(list, 1, 0, &size))
+        return false;
+    inherited.list = list;
+    return UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited.handles,
+                                     sizeof inherited.handles, nullptr, nullptr) != FALSE;
+}
+
+void releaseList(InheritedHandles& inherited)
+{
+    if (inherited.list)
+        DeleteProcThreadAttributeList(inherited.list);
+    inherited.list = nullptr;
+}
+
 } // namespace
 
 std::unique_lock<std::mutex> holdChildStarts()
@@ -47,12 +83,9 @@ std::unique_lock<std::mutex> holdChildStarts()
 
 ChildProcess startChildProcess(const ChildLaunch& launch)
 {
-    // A child inherits every inheritable handle its parent holds at that
-    // moment, so two children started at once from different threads would
-    // each get the other's redirected files too, and keep them open for their
-    // whole run: their owner could then neither read them to the end nor
-    // delete them. One start at a time, from opening the files to closing
-    // them here, keeps each child to its own three.
+    // One start at a time as well, from opening the files to closing them
+    // here: a system that ignored the handle list would still give each
+    // child only its own three.
     const std::unique_lock<std::mutex> lock = holdChildStarts();
     ChildProcess child;
     const HANDLE output = openInheritable(launch.standardOutput.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
@@ -66,21 +99,30 @@ ChildProcess startChildProcess(const ChildLaunch& launch)
         child.status = StartStatus::FilesFailed;
         return child;
     }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input;
-    startup.hStdOutput = output;
-    startup.hStdError = error;
+    InheritedHandles inherited;
+    if (!listHandles(inherited, input, output, error)) {
+        releaseList(inherited);
+        closeAll({output, error, input});
+        return child;
+    }
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdInput = input;
+    startup.StartupInfo.hStdOutput = output;
+    startup.StartupInfo.hStdError = error;
+    startup.lpAttributeList = inherited.list;
     PROCESS_INFORMATION process{};
     std::wstring commandLine = joinCommandLine(launch.arguments);  // CreateProcessW may write into it
     // No console at all rather than a hidden one: a console host would be
     // started beside the child, inherit the redirected files and may hold them
     // after the child has ended, so the next run could neither replace nor
     // delete them. With its standard handles redirected the child needs none.
-    const BOOL started = CreateProcessW(launch.program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                        DETACHED_PROCESS | BELOW_NORMAL_PRIORITY_CLASS, nullptr,
-                                        launch.workingFolder.c_str(), &startup, &process);
+    const BOOL started =
+        CreateProcessW(launch.program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                       DETACHED_PROCESS | BELOW_NORMAL_PRIORITY_CLASS | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                       launch.workingFolder.c_str(), &startup.StartupInfo, &process);
+    releaseList(inherited);
     closeAll({output, error, input});
     if (!started) return child;
     CloseHandle(process.hThread);

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "base/cancel.h"
@@ -177,6 +178,25 @@ TEST_F(Decoder, EachDecodeHandsBackItsOwnAnalysisAudioAndLeavesNoneBehind)
     EXPECT_NEAR(first.analysisAudio.size() / 22050.0, 21.0, 0.01);
     EXPECT_NEAR(second.analysisAudio.size() / 22050.0, 33.0, 0.01);
     EXPECT_EQ(second.audio.size(), 33u * 48000 * 2);
+    EXPECT_EQ(folderContents(workFolder), std::vector<std::filesystem::path>{"decoder.log"});
+}
+
+TEST_F(Decoder, AnalysisAudioLeftByAFailedRunIsNeverTakenForTheNextSongs)
+{
+    // A failed run leaves its "mono.f32" behind; the next run reads its own
+    // while the decoder writes it, and must not start on the old one. The old
+    // one is longer and holds a value the new song never has.
+    {
+        std::ofstream stale(workFolder / "mono.f32", std::ios::binary);
+        const std::vector<float> old(60 * 22050, 0.75f);
+        stale.write(reinterpret_cast<const char*>(old.data()), static_cast<std::streamsize>(old.size() * 4));
+    }
+    const DecodedSong decoded = decodeSong(shortSong("after-failure.wav", 21 * 48000), run);
+    ASSERT_NEAR(decoded.analysisAudio.size() / 22050.0, 21.0, 0.01);
+    // The decoder folds left 0.25 and right -0.5 into (0.25 - 0.5) / sqrt(2)
+    // in mono, away from the resampler's edges.
+    for (size_t i = 22050; i + 22050 < decoded.analysisAudio.size(); i += 441)
+        ASSERT_NEAR(decoded.analysisAudio[i], -0.1768f, 0.001f) << "sample " << i;
     EXPECT_EQ(folderContents(workFolder), std::vector<std::filesystem::path>{"decoder.log"});
 }
 

@@ -24,7 +24,8 @@ endif()
 add_test(NAME console_interrupt COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cli/interrupt.sh ${interrupt_args})
 set_tests_properties(console_interrupt PROPERTIES LABELS "${console_tree};cli" TIMEOUT 900)
 
-# The bar under a pseudo-terminal; Wine's console is not one, so natively only.
+# The bar under a pseudo-terminal, natively. Under Wine the bar is read off the
+# screen of a real console instead (tests/cli/win32/console_bar_test.cpp).
 if(NOT CMAKE_CROSSCOMPILING)
   add_test(NAME console_progress_bar
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cli/progress_bar.sh $<TARGET_FILE:tamrel_console>
