@@ -432,7 +432,7 @@ TEST_F(WindowTest, AJobWhoseThreadCannotStartLeavesTheWindowIdleAndClosable)
 {
     ASSERT_TRUE(loadDemo());
     const std::filesystem::path song = ui().doc.song.path;
-    const std::wstring songName = windowText(ui().songLabel);
+    const std::wstring songName = windowText(ui().widgets.songLabel);
     const std::vector<int> enabled = enabledIds();
     running.jobs.startThread = [](std::function<void()>) -> std::thread {
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
@@ -457,7 +457,7 @@ TEST_F(WindowTest, AJobWhoseThreadCannotStartLeavesTheWindowIdleAndClosable)
         EXPECT_EQ(boxes[0], unexpected);
         EXPECT_EQ(status(), unexpected);
         EXPECT_EQ(ui().doc.song.path, song);
-        EXPECT_EQ(windowText(ui().songLabel), songName);
+        EXPECT_EQ(windowText(ui().widgets.songLabel), songName);
         EXPECT_EQ(enabledIds(), enabled);
     }
     SendMessageW(window, WM_CLOSE, 0, 0);
