@@ -101,6 +101,38 @@ inline bool tempoAgrees(double a, double b)
     return false;
 }
 
+// Where the found beats sit within the reference's beats: each found beat
+// inside the reference's span as a share of its reference interval, and the
+// circular mean of those shares in (-0.5, 0.5] with its resultant length
+// (1 when every beat keeps the same place). A steady 0.5 is a tracker on the
+// off-beats; a small steady share is a fixed delay.
+struct PhaseShare {
+    double share = 0.0;
+    double steadiness = 0.0;
+};
+
+inline PhaseShare phaseShare(const std::vector<double>& found, const std::vector<double>& truth)
+{
+    double re = 0.0, im = 0.0;
+    size_t n = 0;
+    for (const double t : found) {
+        const auto after = std::upper_bound(truth.begin(), truth.end(), t);
+        if (after == truth.begin() || after == truth.end())
+            continue;
+        const double from = *(after - 1), to = *after;
+        if (to <= from)
+            continue;
+        const double angle = 2.0 * 3.14159265358979323846 * (t - from) / (to - from);
+        re += std::cos(angle);
+        im += std::sin(angle);
+        ++n;
+    }
+    if (n == 0)
+        return {};
+    const double length = std::sqrt(re * re + im * im) / static_cast<double>(n);
+    return {std::atan2(im, re) / (2.0 * 3.14159265358979323846), length};
+}
+
 // Ranks with ties sharing their mean rank.
 inline std::vector<double> ranks(const std::vector<double>& x)
 {

@@ -7,6 +7,9 @@
 //        bench_beat_tracking --evaluate MANIFEST   the installed model against
 // reference trackers on real songs (scripts/eval-tracker.sh writes the
 // manifest), then on generated songs with known beats, bars and meters.
+//        bench_beat_tracking --evaluate-real MANIFEST   the real songs only.
+//        bench_beat_tracking --compare SONG.f32 REFERENCE.txt   one song
+// against a reference's beats, window by window.
 //        bench_beat_tracking --generated   the generated songs only.
 #include <algorithm>
 #include <chrono>
@@ -172,8 +175,8 @@ void evaluateReal(NeuralEngine& engine, const std::filesystem::path& manifest)
     using namespace beat_scores;
     std::printf("Real songs: F at 70 ms, best of the reference's level, twice and half its rate; "
                 "tempo agreement up to a factor 2 (4 %%)\n");
-    std::printf("%-44s %6s %6s %6s %5s | %6s %3s %5s %6s | %6s %6s | %6s %5s\n", "track", "ours", "ess", "aubio",
-                "agree", "F ess", "lvl", "meter", "conf", "F aub", "e/a F", "essConf", "s");
+    std::printf("%-44s %6s %6s %6s %5s | %6s %3s %5s %6s | %6s %6s | %6s %5s | %6s %5s\n", "track", "ours", "ess",
+                "aubio", "agree", "F ess", "lvl", "meter", "conf", "F aub", "e/a F", "essConf", "s", "phase", "held");
     std::vector<double> fEss, fAubio, fRefs, conf;
     int agreeing = 0, count = 0, weakWhereSure = 0;
     std::ifstream in(manifest);
@@ -191,9 +194,13 @@ void evaluateReal(NeuralEngine& engine, const std::filesystem::path& manifest)
         const bool agree = tempoAgrees(t.analysis.bpm, essBpm) || tempoAgrees(t.analysis.bpm, aubBpm);
         const LevelScore vsEss = bestLevelF(ours, ess.beats), vsAub = bestLevelF(ours, aub.beats);
         const double refs = bestLevelF(aub.beats, ess.beats).f;
-        std::printf("%-44s %6.1f %6.1f %6.1f %5s | %6.3f %3s %5d %6.3f | %6.3f %6.3f | %6.2f %5.0f\n",
+        // Where our beats sit in Essentia's beats: near 0 on the beat, 0.5
+        // on the off-beat; "held" near 1 when that place stays put.
+        const PhaseShare phase = phaseShare(ours, ess.beats);
+        std::printf("%-44s %6.1f %6.1f %6.1f %5s | %6.3f %3s %5d %6.3f | %6.3f %6.3f | %6.2f %5.0f | %+6.2f %5.2f\n",
                     name.c_str(), t.analysis.bpm, essBpm, aubBpm, agree ? "yes" : "NO", vsEss.f, levelName(vsEss.level),
-                    t.analysis.meter, t.analysis.confidence, vsAub.f, refs, ess.confidence, t.seconds);
+                    t.analysis.meter, t.analysis.confidence, vsAub.f, refs, ess.confidence, t.seconds, phase.share,
+                    phase.steadiness);
         std::fflush(stdout);
         fEss.push_back(vsEss.f);
         fAubio.push_back(vsAub.f);
@@ -210,6 +217,41 @@ void evaluateReal(NeuralEngine& engine, const std::filesystem::path& manifest)
     std::printf("tempo agrees with either reference: %d of %d (%.0f %%)\n", agreeing, count,
                 count ? 100.0 * agreeing / count : 0.0);
     std::printf("Spearman (our confidence, our F against Essentia): %.3f\n", spearman(conf, fEss));
+}
+
+// One song against a reference, window by window (the model sees 1488 new
+// frames, 29.76 s, a window): where a song's F is low, whether the tempo,
+// the phase or a few windows lose it.
+int compareSong(const std::filesystem::path& folder, const char* song, const char* referenceFile)
+{
+    using namespace beat_scores;
+    return withEngine(folder, [&](NeuralEngine& engine) {
+        const Tracked t = trackMono(engine, readRawMono(song));
+        const Reference ref = readReference(referenceFile);
+        const std::vector<double> ours = beatTimes(t.analysis, false);
+        std::printf("%s: %.1f BPM against %.1f, F %.3f, confidence %.3f\n", song, t.analysis.bpm,
+                    medianTempo(ref.beats), bestLevelF(ours, ref.beats).f, t.analysis.confidence);
+        std::printf("%8s %6s %6s %6s %6s %6s %6s\n", "from s", "ours", "ref", "F", "phase", "held", "conf");
+        constexpr double span = 1488.0 / 50.0;
+        for (double from = 0.0; from < t.seconds; from += span) {
+            const auto within = [&](const std::vector<double>& x) {
+                std::vector<double> out;
+                for (const double v : x)
+                    if (v >= from && v < from + span)
+                        out.push_back(v);
+                return out;
+            };
+            const std::vector<double> o = within(ours), r = within(ref.beats);
+            double conf = 0.0;
+            int n = 0;
+            for (const Beat& b : t.analysis.beats)
+                if (b.time >= from && b.time < from + span)
+                    conf += b.confidence, ++n;
+            const PhaseShare phase = phaseShare(o, r);
+            std::printf("%8.1f %6.1f %6.1f %6.3f %+6.2f %6.2f %6.3f\n", from, medianTempo(o), medianTempo(r),
+                        bestLevelF(o, r).f, phase.share, phase.steadiness, n ? conf / n : 0.0);
+        }
+    });
 }
 
 // 44.1 kHz stereo to 22 050 Hz mono through a windowed-sinc low-pass at 10 kHz.
@@ -347,6 +389,10 @@ int main(int argc, char** argv)
             evaluateReal(engine, argv[2]);
             evaluateGenerated(engine);
         });
+    if (argc == 4 && std::string(argv[1]) == "--compare")
+        return compareSong(here, argv[2], argv[3]);
+    if (argc > 2 && std::string(argv[1]) == "--evaluate-real")
+        return withEngine(here, [&](NeuralEngine& engine) { evaluateReal(engine, argv[2]); });
     if (argc > 1 && std::string(argv[1]) == "--generated")
         return withEngine(here, [&](NeuralEngine& engine) { evaluateGenerated(engine); });
     const double minutes = argc > 1 ? std::atof(argv[1]) : 4.0;

@@ -4,7 +4,11 @@
 # Node) on real game and demo music from Debian packages, then on the
 # generated songs whose beats, bars and meters are known.
 #
-#   bash scripts/eval-tracker.sh [BUILD_DIR]     (default build/linux)
+#   bash scripts/eval-tracker.sh [BUILD_DIR] [--only REGEX] [--real-only]
+#
+# BUILD_DIR defaults to build/linux. While iterating, --only keeps the real
+# tracks whose name (package/file) matches the extended regular expression,
+# and --real-only leaves the generated songs out.
 #
 # Needs a built bench_beat_tracking. Fetches the music packages with
 # `apt-get download` and the Essentia package with `npm pack`, each checked
@@ -18,7 +22,17 @@
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${1:-$repo/build/linux}"
+build="$repo/build/linux"
+only=""
+mode="--evaluate"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --only) only="${2:?--only needs a regular expression}"; shift 2 ;;
+    --real-only) mode="--evaluate-real"; shift ;;
+    -*) echo "eval-tracker: unknown option $1" >&2; exit 2 ;;
+    *) build="$1"; shift ;;
+  esac
+done
 bench="$build/tests-bin/bench_beat_tracking"
 deps="${TAMREL_DEPS_DIR:-$HOME/.cache/tamrel-orvane}"
 eval_dir="$deps/tracker-eval"
@@ -106,4 +120,10 @@ for entry in "${packages[@]}"; do
 done
 
 [ -x "$bench" ] || die "no $bench: build it first (cmake --build $build --target bench_beat_tracking)"
-"$bench" --evaluate "$manifest" | tee "$eval_dir/report.txt"
+selected="$manifest"
+if [ -n "$only" ]; then
+  selected="$eval_dir/manifest-selected.tsv"
+  awk -F '\t' -v re="$only" '$1 ~ re' "$manifest" >"$selected"
+  [ -s "$selected" ] || die "no track matches $only"
+fi
+"$bench" "$mode" "$selected" | tee "$eval_dir/report.txt"

@@ -257,6 +257,37 @@ TEST(StandInModel, ConfidenceIsLowWithoutAPulse)
     }
 }
 
+// Noise bursts 220 times a minute, faster than any beat the tracker counts:
+// it takes every other burst as the beat. When every second burst is
+// accented the beat's place is plain; when all weigh alike it could as well
+// sit half a beat later, and the next window may take the other place, so
+// the confidence must say so.
+TEST(StandInModel, ConfidenceIsLowWhereTheBeatCouldSitHalfABeatAway)
+{
+    const double seconds = 40.0;
+    const auto bursts = [&](double offBeatGain) {
+        std::vector<float> x(static_cast<size_t>(22050 * seconds));
+        uint64_t state = 0x9E3779B97F4A7C15ull;
+        const double interval = 60.0 / 220.0;
+        for (size_t i = 0; i < x.size(); ++i) {
+            state ^= state >> 12, state ^= state << 25, state ^= state >> 27;
+            const double noise = static_cast<double>((state * 0x2545F4914F6CDD1Dull) >> 11) / 9007199254740992.0 - 0.5;
+            const double t = static_cast<double>(i) / 22050.0;
+            const auto k = static_cast<int64_t>(t / interval);
+            const double since = t - static_cast<double>(k) * interval;
+            const double gain = k % 2 == 0 ? 1.0 : offBeatGain;
+            x[i] = static_cast<float>(0.6 * gain * noise * std::exp(-since / 0.02));
+        }
+        return x;
+    };
+    const Tracked accented = track(bursts(0.2), seconds);
+    const Tracked even = track(bursts(1.0), seconds);
+    std::printf("accented: %.1f BPM, confidence %.3f; even: %.1f BPM, confidence %.3f\n", accented.bpm,
+                accented.confidence, even.bpm, even.confidence);
+    EXPECT_NEAR(accented.bpm, 110.0, 2.0);
+    EXPECT_LT(even.confidence, accented.confidence - 0.1);
+}
+
 TEST(StandInModel, SilenceGivesNoBeats)
 {
     const Tracked t = track(std::vector<float>(22050 * 20, 0.0f), 20.0);

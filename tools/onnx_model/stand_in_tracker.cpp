@@ -25,8 +25,11 @@
 //             shape change was tried here and follows the snare, not the
 //             chords.)
 //
-// The logits are one fixed height per window, and that height follows how
-// clear the periodicity is, so the decoder's confidence means something.
+// The logits' height says how sure each beat is, so the decoder's confidence
+// means something: it follows how clear the periodicity is in the window,
+// how plainly the onsets mark one place of the beat rather than two half a
+// beat apart (where they do not, the next window may well pick the other),
+// and how strong the pulse is around the beat for the window.
 #include "models.h"
 
 #include "analysis/model_identity.h"
@@ -44,10 +47,12 @@ constexpr int64_t kBands = 128;
 constexpr int64_t kToEnd = std::numeric_limits<int64_t>::max();
 constexpr double kFramesPerSecond = 50.0;
 
-// Tempo search: periods of 15 to 75 frames (200 to 40 BPM) in quarter frames.
+// Tempo search: periods of 15 to 75 frames (200 to 40 BPM) in tenths of a
+// frame: in quarter frames a 112 BPM song came out at 111.1 and its beats
+// slid off the onsets towards each window's ends.
 constexpr double kShortestPeriod = 15.0;
 constexpr double kLongestPeriod = 75.0;
-constexpr double kPeriodStep = 0.25;
+constexpr double kPeriodStep = 0.1;
 constexpr int64_t kTempoLags = 300;  // 4 x the longest period
 constexpr int64_t kBarLags = 600;    // two bars of 4 at the longest period
 
@@ -73,6 +78,11 @@ struct Tuning {
     float clarityGain = 12.0f;       // logit per unit of clarity above the floor
     float lowestLogit = 0.05f;
     float highestLogit = 5.0f;
+    float highWeight = 0.5f;         // share of the high band in the onsets the beats land on
+    double periodStep = kPeriodStep; // frames between candidate periods
+    float turnCos = 0.70710678f;     // a pattern crest nearer than this (as a cosine) turns nothing
+    float steadyShare = 1.0f;        // how much a locally weak pulse lowers its beats' height
+    float definiteGain = 2.0f;       // how sure the beat's place is, per unit of its first harmonic's share
 };
 
 struct Band {
@@ -198,10 +208,10 @@ std::string crossCorrelation(GraphBuilder& g, const std::string& low, const std:
     return div(g, raw, add(g, energy, g.scalar(1e-3f)));
 }
 
-std::vector<double> candidatePeriods()
+std::vector<double> candidatePeriods(double step)
 {
     std::vector<double> periods;
-    for (double p = kShortestPeriod; p <= kLongestPeriod + 1e-9; p += kPeriodStep)
+    for (double p = kShortestPeriod; p <= kLongestPeriod + 1e-9; p += step)
         periods.push_back(p);
     return periods;
 }
@@ -248,7 +258,7 @@ std::string phaseLock(GraphBuilder& g, const std::string& bands, const std::stri
 Tempo tempo(GraphBuilder& g, const std::string& bands, const std::string& low, const std::string& mid,
             const std::string& frames, const std::string& frameCount, const Tuning& t)
 {
-    const std::vector<double> periods = candidatePeriods();
+    const std::vector<double> periods = candidatePeriods(t.periodStep);
     const size_t columns = periods.size();
     const size_t rows = static_cast<size_t>(kTempoLags) + 1;
     std::vector<float> comb(rows * columns, 0.0f), plain(rows * columns, 0.0f), cross(rows * columns, 0.0f);
@@ -343,7 +353,8 @@ std::string localPulse(GraphBuilder& g, const std::string& signal, const std::st
 // window: a turn taken frame by frame would jump between two near-equal
 // places and add or drop beats where it does. [1, T].
 std::string patternPulse(GraphBuilder& g, const std::string& signal, const std::string& frames,
-                         const std::string& period, const std::string& pulsed, int64_t reach, float global)
+                         const std::string& period, const std::string& pulsed, int64_t reach, float global, float turnCos,
+                         std::string& definite, std::string& steady)
 {
     constexpr int harmonics = 4;
     constexpr int places = 64;
@@ -386,6 +397,18 @@ std::string patternPulse(GraphBuilder& g, const std::string& signal, const std::
         ux = div(g, x, size);
         uy = div(g, y, size);
     };
+    // How plainly the onsets mark one place of the beat rather than two
+    // half a beat apart (kick and off-beat hats alike, or a figure heard
+    // either way): the first harmonic's power against the first two's. Near
+    // 0 the phase is a guess that the next window may guess the other way.
+    const auto power = [&](const std::string& x, const std::string& y) { return add(g, mul(g, x, x), mul(g, y, y)); };
+    const std::string first = power(wholes[0], wholes[1]);
+    definite = div(g, first, add(g, add(g, first, power(wholes[2], wholes[3])), g.scalar(1e-12f)));
+    // Where the local pulse is weaker than the window's usual (a break, a
+    // passage of held notes) its beats are less sure. [1, T], at most 1.
+    const std::string localSize = g.op("Sqrt", {add(g, power(re, im), g.scalar(1e-12f))});
+    const std::string usual = reduce(g, "ReduceMean", localSize, 1, true);
+    steady = g.op("Clip", {div(g, localSize, add(g, usual, g.scalar(1e-9f))), g.scalar(0.0f), g.scalar(1.0f)});
     std::string ax, ay, lx, ly;
     unit(wholes[0], wholes[1], ax, ay);
     unit(re, im, lx, ly);
@@ -396,7 +419,7 @@ std::string patternPulse(GraphBuilder& g, const std::string& signal, const std::
     // without a pulse has no pattern to speak of: no turn then.
     const std::string turnX = add(g, mul(g, cx, ax), mul(g, cy, ay)), turnY = sub(g, mul(g, cy, ax), mul(g, cx, ay));
     const std::string small =
-        g.op("Or", {g.op("Greater", {turnX, g.scalar(static_cast<float>(std::cos(std::numbers::pi / 4)))}),
+        g.op("Or", {g.op("Greater", {turnX, g.scalar(turnCos)}),
                     g.op("Not", {pulsed})});
     const std::string sx = g.op("Where", {small, g.scalar(1.0f), turnX});
     const std::string sy = g.op("Where", {small, g.scalar(0.0f), turnY});
@@ -426,20 +449,27 @@ TrackerOutputs tracker(GraphBuilder& g, const std::string& x, const Tuning& t)
     const std::string& period = beatTempo.period;
 
     // Beats: the local pulse of all onsets; on each crest, the strongest onset nearby.
-    const std::string onsets = add(g, add(g, low, mid), scaled(g, high, 0.5f));
+    const std::string onsets = add(g, add(g, low, mid), scaled(g, high, t.highWeight));
     const std::string clarity = beatTempo.clarity;
     const std::string pulsed = g.op("Greater", {clarity, g.scalar(t.clarityFloor)});
     // The phase is read from the low end first: kicks and bass notes fall on
     // the beat, while off-beat hats, stabs and pads pull a plain mix of the
     // bands half a beat away.
     const std::string phaseOnsets = add(g, scaled(g, low, t.lowPhaseWeight), onsets);
-    const std::string pulse = patternPulse(g, phaseOnsets, frames, period, pulsed, t.pulseReach, t.pulseGlobal);
+    std::string definite, steady;
+    const std::string pulse = patternPulse(g, phaseOnsets, frames, period, pulsed, t.pulseReach, t.pulseGlobal,
+                                           t.turnCos, definite, steady);
     const std::string snap = cosOf(
         g, div(g, g.scalar(static_cast<float>(2.0 * std::numbers::pi * t.snapFrames)), period));
     const std::string onCrest = g.op("Greater", {pulse, snap});
-    const std::string height = g.op(
+    const std::string clear = g.op(
         "Clip", {scaled(g, sub(g, clarity, g.scalar(t.clarityFloor)), t.clarityGain), g.scalar(t.lowestLogit),
                  g.scalar(t.highestLogit)});
+    std::string sure = g.op("Clip", {scaled(g, definite, t.definiteGain), g.scalar(0.0f), g.scalar(1.0f)});
+    if (t.steadyShare > 0.0f)
+        sure = mul(g, sure, add(g, g.scalar(1.0f - t.steadyShare), scaled(g, steady, t.steadyShare)));
+    const std::string height =
+        add(g, g.scalar(t.lowestLogit), mul(g, sub(g, clear, g.scalar(t.lowestLogit)), sure));
     const std::string strength = div(g, onsets, add(g, onsets, g.scalar(1.0f)));
     // Within a crest the strongest onset wins, nearer the crest on a tie;
     // the peak's height stays that of the window.
