@@ -1,14 +1,12 @@
 #include "cli/song_search.h"
 
 #include <algorithm>
-#include <array>
 #include <set>
 #include <string>
 
-namespace {
+#include "audio/song_formats.h"
 
-constexpr std::array<std::string_view, 8> kSongExtensions = {".mp3", ".wav", ".flac", ".ogg",
-                                                             ".m4a", ".aac", ".opus", ".wma"};
+namespace {
 
 std::vector<std::filesystem::path> songsInFolder(const std::filesystem::path& folder)
 {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/window_texts.h"
+#include "audio/song_formats.h"
 #include "ui/win32/widgets.h"
 
 namespace {
@@ -52,7 +53,7 @@ std::filesystem::path systemFileDialog(HWND owner, DialogKind kind)
 {
     if (kind == DialogKind::OpenAudio)
         return fileDialog(owner, false,
-                          filterList({{toWide(kAudioFilterName), L"*.mp3;*.wav;*.flac;*.ogg;*.m4a;*.aac;*.opus;*.wma"},
+                          filterList({{toWide(kAudioFilterName), toWide(songFilePattern())},
                                       {toWide(kAllFilesFilterName), L"*.*"}}),
                           nullptr);
     const std::wstring filter = filterList({{toWide(kSessionFilterName), L"*.tamrelloop"}});
