@@ -20,22 +20,22 @@ SRC="$STAGE/src"
 DIST="$ROOT/dist"
 export LC_ALL=C TZ=UTC
 
-log() { printf 'release: %s\n' "$*"; }
-fail() {
+note() { printf 'release: %s\n' "$*"; }
+die() {
   printf 'release: %s\n' "$*" >&2
   exit 1
 }
 
 export_source() {
   [[ -z "$(git -C "$ROOT" status --porcelain --untracked-files=no)" ]] ||
-    log "warning: uncommitted changes are not part of the release ($REF is built)"
+    note "warning: uncommitted changes are not part of the release ($REF is built)"
   rm -rf "$STAGE"
   mkdir -p "$SRC"
   git -C "$ROOT" archive --format=tar "$REF" | tar -x -C "$SRC"
   export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct "$REF")}"
   VERSION="$(sed -n 's/^project([A-Za-z]* VERSION \([0-9.]*\).*/\1/p' "$SRC/CMakeLists.txt")"
-  [[ "$VERSION" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "no version in project() of CMakeLists.txt"
-  log "Tamrel Orvane $VERSION from $(git -C "$ROOT" rev-parse --short "$REF")"
+  [[ "$VERSION" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || die "no version in project() of CMakeLists.txt"
+  note "Tamrel Orvane $VERSION from $(git -C "$ROOT" rev-parse --short "$REF")"
 }
 
 # Both trees, without tests or benchmarks, inside the exported source so
@@ -43,7 +43,7 @@ export_source() {
 build_trees() {
   TAMREL_BUILD_ROOT="$SRC/build" bash "$SRC/scripts/build.sh" \
     -DTAMREL_TESTS=OFF -DTAMREL_BENCH=OFF -DTAMREL_WERROR=ON >"$STAGE/build.log" 2>&1 ||
-    fail "the build failed, see $STAGE/build.log"
+    die "the build failed, see $STAGE/build.log"
   WIN_INSTALL="$SRC/build/windows/install"
   LINUX_INSTALL="$SRC/build/linux/install"
 }
@@ -66,7 +66,7 @@ collect_notices() {
   # The configure line as the decoder itself records it.
   local config
   config="$(strings -n 20 "$WIN_INSTALL/ffmpeg.exe" | grep -m 1 -- '--target-os=mingw32')" ||
-    fail "the decoder holds no configure line"
+    die "the decoder holds no configure line"
   printf 'FFmpeg %s (Debian %s)\n\n./configure %s\n' "$(upstream "$FFMPEG_DEB_VERSION")" \
     "$FFMPEG_DEB_VERSION" "$config" >"$lic/ffmpeg-configuracion.txt"
   cp "$SRC/packaging/onnxruntime-MIT.txt" "$lic/onnxruntime-MIT.txt"
@@ -91,7 +91,7 @@ collect_notices() {
     -e "s|@CLI11_VERSION@|$(upstream "$(debian_version libcli11-dev)")|g" \
     -e "s|@JSON_VERSION@|$(upstream "$(debian_version nlohmann-json3-dev)")|g" \
     -e 's/$/\r/' "$SRC/packaging/LICENCIAS.txt.in" >"$out/LICENCIAS.txt"
-  ! grep -q '@[A-Z0-9_]*@' "$out/LICENCIAS.txt" || fail "LICENCIAS.txt has an unfilled field"
+  ! grep -q '@[A-Z0-9_]*@' "$out/LICENCIAS.txt" || die "LICENCIAS.txt has an unfilled field"
   rm -rf "$tmp"
 }
 
@@ -123,7 +123,7 @@ make_zip() {
   rm -f "$ZIP"
   # -X: no extra fields (owners, extended times); entries in sorted order.
   (cd "$(dirname "$PORTABLE")" && find "$(basename "$PORTABLE")" | sort | zip -q -X -9 "$ZIP" -@)
-  log "$(basename "$ZIP")"
+  note "$(basename "$ZIP")"
 }
 
 # The installer's file lists, one line per file of the portable folder, and
@@ -161,8 +161,8 @@ make_installer() {
   rm -f "$SETUP"
   makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$VERSION" -DSTAGE="$nsis" -DOUTFILE="$SETUP" \
     "$SRC/packaging/windows/installer.nsi" >"$STAGE/makensis.log" 2>&1 ||
-    fail "makensis failed, see $STAGE/makensis.log"
-  log "$(basename "$SETUP")"
+    die "makensis failed, see $STAGE/makensis.log"
+  note "$(basename "$SETUP")"
 }
 
 # The console program for Debian: the program, its runtime and its model in
@@ -186,7 +186,7 @@ make_deb() {
   local depends
   depends="$(cd "$STAGE/deb" && mkdir -p debian && printf 'Source: tamrel-orvane\n\nPackage: tamrel-orvane\nArchitecture: amd64\n' >debian/control &&
     dpkg-shlibdeps -O "-l$lib" -e"$lib/tamrel" -e"$lib/libonnxruntime.so.1" 2>/dev/null | sed -n 's/^shlibs:Depends=//p')"
-  [[ -n "$depends" ]] || fail "dpkg-shlibdeps found no dependencies"
+  [[ -n "$depends" ]] || die "dpkg-shlibdeps found no dependencies"
   sed -e "s|@VERSION@|$VERSION|" -e "s|@DEPENDS@|ffmpeg, $depends|" \
     -e "s|@INSTALLED_SIZE@|$(du -sk --apparent-size "$pkg/usr" | cut -f 1)|" \
     "$SRC/packaging/debian/control.in" >"$pkg/DEBIAN/control"
@@ -196,7 +196,7 @@ make_deb() {
   find "$pkg" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   rm -f "$DEB"
   dpkg-deb --root-owner-group -Zxz --build "$pkg" "$DEB" >/dev/null
-  log "$(basename "$DEB")"
+  note "$(basename "$DEB")"
 }
 
 main() {
@@ -208,7 +208,7 @@ main() {
   mkdir -p "$DIST"
   rm -f "$DIST"/TamrelOrvane-*-win64.zip "$DIST"/TamrelOrvane-*-win64-setup.exe "$DIST"/tamrel-orvane_*_amd64.deb \
     "$DIST/SHA256SUMS"
-  log "building both trees (log: $STAGE/build.log)"
+  note "building both trees (log: $STAGE/build.log)"
   build_trees
   collect_notices
   portable_folder

@@ -5,7 +5,9 @@
 ; Installs for the current user only, with no administrator rights; the
 ; user's settings, analysis cache and exports live elsewhere
 ; (%LOCALAPPDATA%\Tamrel\Orvane and the Music folder) and are never touched.
-Unicode true
+; The program is 64-bit only, and so is its installer (Wine without its
+; 32-bit part, too, runs it).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true
@@ -28,6 +30,7 @@ BrandingText "${PRODUCT} ${VERSION}"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\TamrelOrvane.exe"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\LEEME.html"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${STAGE}\licencia-pagina.txt"
 !insertmacro MUI_PAGE_DIRECTORY
