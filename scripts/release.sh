@@ -65,8 +65,9 @@ collect_notices() {
   cp "$tmp"/ffmpeg-*/LICENSE.md "$lic/ffmpeg-LICENSE.md"
   # The configure line as the decoder itself records it.
   local config
-  config="$(strings -n 20 "$WIN_INSTALL/ffmpeg.exe" | grep -m 1 -- '--target-os=mingw32')" ||
-    die "the decoder holds no configure line"
+  config="$(strings -n 20 "$WIN_INSTALL/ffmpeg.exe" | grep -- '^--target-os=mingw32' || true)"
+  config="${config%%$'\n'*}"
+  [[ -n "$config" ]] || die "the decoder holds no configure line"
   printf 'FFmpeg %s (Debian %s)\n\n./configure %s\n' "$(upstream "$FFMPEG_DEB_VERSION")" \
     "$FFMPEG_DEB_VERSION" "$config" >"$lic/ffmpeg-configuracion.txt"
   cp "$SRC/packaging/onnxruntime-MIT.txt" "$lic/onnxruntime-MIT.txt"
