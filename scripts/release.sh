@@ -182,6 +182,8 @@ make_deb() {
   sed "s|@YEAR@|$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y)|" "$SRC/packaging/debian/copyright.in" >"$doc/copyright"
   cat "$SRC/LICENSE" | sed 's/^$/./; s/^/ /' >>"$doc/copyright"
   cp "$STAGE/notices/licencias/onnxruntime-terceros.txt" "$doc/"
+  mkdir -p "$pkg/usr/share/lintian/overrides"
+  cp "$SRC/packaging/debian/lintian-overrides" "$pkg/usr/share/lintian/overrides/tamrel-orvane"
   sed -e "s|@VERSION@|$VERSION|g" -e "s|@DATE@|$(date -u -R -d "@$SOURCE_DATE_EPOCH")|" \
     "$SRC/packaging/debian/changelog.in" | gzip -9n >"$doc/changelog.gz"
   local depends

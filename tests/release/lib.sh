@@ -37,7 +37,7 @@ fresh_prefix() { # folder
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   wineboot --init >/dev/null 2>&1 || true
   wineserver -w
-  WIN_USER_DIR="$WINEPREFIX/drive_c/users/$(id -un)"
+  export WIN_USER_DIR="$WINEPREFIX/drive_c/users/$(id -un)"
   [[ -d "$WIN_USER_DIR" ]] || fail "the prefix has no user folder at $WIN_USER_DIR"
 }
 

@@ -9,13 +9,14 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 # The pinned source files and their SHA-256 (FFMPEG_SOURCE_FILES, SHA256).
 source "$STAGE/src/scripts/setup.sh"
 trap - EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" # our fail() again, not set-up's
 
 WINDOWS_FILES=(TamrelOrvane.exe tamrel.exe ffmpeg.exe onnxruntime.dll beat_this.onnx LEEME.html LICENCIAS.txt)
 # Licence text -> a phrase it must hold, so an empty or wrong file fails.
 declare -A WINDOWS_TEXTS=(
   [licencias/tamrel-orvane-MIT.txt]="Permission is hereby granted, free of charge"
   [licencias/ffmpeg-LGPL-2.1.txt]="GNU LESSER GENERAL PUBLIC LICENSE"
-  [licencias/ffmpeg-LICENSE.md]="FFmpeg is licensed under the GNU Lesser General Public License"
+  [licencias/ffmpeg-LICENSE.md]="In combination the LGPL v2.1+ applies to"
   [licencias/ffmpeg-configuracion.txt]="--target-os=mingw32"
   [licencias/onnxruntime-MIT.txt]="Copyright (c) Microsoft Corporation"
   [licencias/onnxruntime-terceros.txt]="Upstream-Name: ONNX Runtime"
