@@ -32,8 +32,8 @@ trap 'remove || true' EXIT
 # The console program with a home of its own (its cache and settings).
 export_demo() { # program home out
   mkdir -p "$2" "$3"
-  HOME="$2" XDG_CONFIG_HOME= XDG_CACHE_HOME= XDG_DATA_HOME= "$1" exportar -o "$3" "$DEMO" >"$3.stdout" ||
-    fail "$1 exportar failed"
+  HOME="$2" XDG_CONFIG_HOME= XDG_CACHE_HOME= XDG_DATA_HOME= "$1" exportar -o "$3" "$DEMO" >"$3.stdout" 2>"$3.stderr" ||
+    { cat "$3.stderr" >&2; fail "$1 exportar failed"; }
   local package
   package="$(find "$3" -mindepth 1 -maxdepth 1 -type d)"
   [[ -n "$package" && "$(wc -l <<<"$package")" == 1 ]] || fail "$1 exportar did not write one package"
