@@ -88,7 +88,10 @@ PACKAGES=(cmake g++ make git ffmpeg libssl-dev googletest libgtest-dev ccache
   # The game loop file's Vorbis encoder, and the independent readers its tests use.
   libvorbis-dev libogg-dev pkg-config libsndfile1-dev sndfile-programs
   # The console program's argument parser and JSON writer (header-only, both targets).
-  libcli11-dev nlohmann-json3-dev)
+  libcli11-dev nlohmann-json3-dev
+  # The releases (scripts/release.sh): the Windows installer, the portable zip,
+  # the Debian package and its checker.
+  nsis zip lintian)
 command -v npm >/dev/null || PACKAGES+=(npm)
 
 log() { printf 'setup: %s\n' "$*"; }
@@ -314,4 +317,7 @@ main() {
   log "dependencies ready in $DEPS"
 }
 
-main "$@"
+# scripts/release.sh sources this file for the pinned versions and checksums.
+if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
+  main "$@"
+fi
