@@ -363,3 +363,30 @@ void writeBeatList(const std::filesystem::path& path, const SynthSong& song)
     if (!out.flush())
         throw std::runtime_error("demo_song: cannot write " + path.string());
 }
+
+std::vector<float> analysisAudio(const std::vector<float>& stereo44k)
+{
+    constexpr int taps = 63;
+    std::vector<double> kernel(taps);
+    double sum = 0;
+    for (int i = 0; i < taps; ++i) {
+        const double x = i - (taps - 1) / 2.0;
+        const double cutoff = 10000.0 / 44100.0;
+        const double sinc = x == 0 ? 2 * cutoff : std::sin(2 * std::numbers::pi * cutoff * x) / (std::numbers::pi * x);
+        kernel[static_cast<size_t>(i)] = sinc * (0.54 - 0.46 * std::cos(2 * std::numbers::pi * i / (taps - 1)));
+        sum += kernel[static_cast<size_t>(i)];
+    }
+    const size_t frames = stereo44k.size() / 2;
+    std::vector<float> out(frames / 2);
+    for (size_t o = 0; o < out.size(); ++o) {
+        double acc = 0;
+        for (int i = 0; i < taps; ++i) {
+            const auto at = static_cast<int64_t>(2 * o) + i - (taps - 1) / 2;
+            if (at >= 0 && at < static_cast<int64_t>(frames))
+                acc += kernel[static_cast<size_t>(i)] * 0.5 *
+                       (stereo44k[2 * static_cast<size_t>(at)] + stereo44k[2 * static_cast<size_t>(at) + 1]);
+        }
+        out[o] = static_cast<float>(acc / sum);
+    }
+    return out;
+}

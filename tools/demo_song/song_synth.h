@@ -60,3 +60,7 @@ void writeSongWav(const std::filesystem::path& path, const SynthSong& song);
 
 // One line per beat: time with 6 decimals, a tab, 1 for a downbeat else 0.
 void writeBeatList(const std::filesystem::path& path, const SynthSong& song);
+
+// The analysis audio of a synthesised song, made apart from the decoder:
+// 44.1 kHz stereo to 22 050 Hz mono through a windowed-sinc low-pass at 10 kHz.
+std::vector<float> analysisAudio(const std::vector<float>& stereo44k);

@@ -10,13 +10,25 @@
 #include "ui/win32/drawing.h"
 #include "window_fixture.h"
 
-TEST_F(WindowTest, ScreenshotsOfFourStates)
+namespace {
+
+// The folder TAMREL_SCREENSHOT_DIR names, made when missing; empty when unset.
+std::filesystem::path screenshotFolder()
 {
     const char* folder = std::getenv("TAMREL_SCREENSHOT_DIR");
     if (!folder || !*folder)
+        return {};
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+} // namespace
+
+TEST_F(WindowTest, ScreenshotsOfFourStates)
+{
+    const std::filesystem::path out = screenshotFolder();
+    if (out.empty())
         GTEST_SKIP() << "TAMREL_SCREENSHOT_DIR is not set";
-    const std::filesystem::path out(folder);
-    std::filesystem::create_directories(out);
     SetForegroundWindow(window);
     pumpUntil([] { return false; }, 300);
     savePng(window, out / "1-sin-cancion.png");
@@ -61,11 +73,9 @@ TEST_F(WindowTest, ScreenshotsOfFourStates)
 
 TEST_F(WindowTest, ScreenshotOfATargetDuration)
 {
-    const char* folder = std::getenv("TAMREL_SCREENSHOT_DIR");
-    if (!folder || !*folder)
+    const std::filesystem::path out = screenshotFolder();
+    if (out.empty())
         GTEST_SKIP() << "TAMREL_SCREENSHOT_DIR is not set";
-    const std::filesystem::path out(folder);
-    std::filesystem::create_directories(out);
     SetForegroundWindow(window);
     ASSERT_TRUE(loadDemo());
     SetWindowTextW(control(kIdTarget), L"1:30");
