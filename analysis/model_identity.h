@@ -9,7 +9,7 @@
 #include "analysis/analysis_model.h"
 
 inline constexpr const char* kModelIdentityKey = "tamrel.model";
-inline constexpr const char* kStandInIdentity = "stand-in-tempo-tracker-3";
+inline constexpr const char* kStandInIdentity = "stand-in-tempo-tracker-4";
 
 // Analysis.engine after the driver ran a model of this kind.
 const char* engineTag(BeatModelKind kind);

@@ -47,6 +47,9 @@ void createSession(NeuralEngine& engine, const std::filesystem::path& installFol
     checkStatus(engine, api.SetInterOpNumThreads(engine.sessionOptions, 1));
     checkStatus(engine, api.SetSessionExecutionMode(engine.sessionOptions, ORT_SEQUENTIAL));
     checkStatus(engine, api.SetSessionGraphOptimizationLevel(engine.sessionOptions, ORT_ENABLE_ALL));
+    // Each song runs a freshly loaded model over a handful of windows, too
+    // few for a planned memory pattern to repay its planning on the first.
+    checkStatus(engine, api.DisableMemPattern(engine.sessionOptions));
     // Idle workers block instead of spinning, so the UI and audio threads keep their cores.
     checkStatus(engine, api.AddSessionConfigEntry(engine.sessionOptions, "session.intra_op.allow_spinning", "0"));
     // path::value_type is the runtime's ORTCHAR_T on every platform: wide on Windows.

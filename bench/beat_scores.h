@@ -133,6 +133,27 @@ inline PhaseShare phaseShare(const std::vector<double>& found, const std::vector
     return {std::atan2(im, re) / (2.0 * 3.14159265358979323846), length};
 }
 
+// Mean signed distance, in seconds, from each found beat to the nearest true
+// one within `tolerance`: negative when the beats come early.
+inline double meanOffset(const std::vector<double>& found, const std::vector<double>& truth, double tolerance = 0.07)
+{
+    double sum = 0.0;
+    size_t n = 0;
+    for (const double t : found) {
+        const auto after = std::lower_bound(truth.begin(), truth.end(), t);
+        double best = tolerance;
+        if (after != truth.end() && std::abs(*after - t) < std::abs(best))
+            best = t - *after;
+        if (after != truth.begin() && std::abs(t - *(after - 1)) < std::abs(best))
+            best = t - *(after - 1);
+        if (std::abs(best) < tolerance) {
+            sum += best;
+            ++n;
+        }
+    }
+    return n ? sum / static_cast<double>(n) : 0.0;
+}
+
 // Ranks with ties sharing their mean rank.
 inline std::vector<double> ranks(const std::vector<double>& x)
 {

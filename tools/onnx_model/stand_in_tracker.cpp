@@ -13,13 +13,13 @@
 //             over the whole window, which sinks periods that the comb only
 //             finds between onsets off the pulse (a 3+3+2 figure's dotted
 //             beat);
-//   beats     the local phase of the onsets at that period (a sliding
-//             Fourier coefficient), so slow drift is followed, turned to the
-//             highest place of the window's onset pattern over one period
-//             where that lies well away from the phase's own crest (onsets
-//             in several places of the beat); each beat lands on the
-//             strongest onset within a frame and a half of the local pulse
-//             crest;
+//   beats     the local phase of the onsets and of the chord changes at
+//             that period (a sliding Fourier coefficient), so slow drift is
+//             followed, turned to the highest place of the window's onset
+//             pattern over one period where that lies well away from the
+//             phase's own crest (onsets in several places of the beat);
+//             each beat lands on the strongest onset within a frame and a
+//             half of the local pulse crest;
 //   meter     the same comb at 3 and 4 beats over the peaks of the bass
 //             level; downbeats where the local bar phase crests. (Spectral
 //             shape change was tried here and follows the snare, not the
@@ -34,6 +34,7 @@
 
 #include "analysis/model_identity.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -83,6 +84,8 @@ struct Tuning {
     float turnCos = 0.70710678f;     // a pattern crest nearer than this (as a cosine) turns nothing
     float steadyShare = 1.0f;        // how much a locally weak pulse lowers its beats' height
     float definiteGain = 2.0f;       // how sure the beat's place is, per unit of its first harmonic's share
+    float changeWeight = 3.0f;       // weight of the chord changes in the beat phase
+    int64_t changeReach = 2;         // frames each side between the two spectral shapes compared
 };
 
 struct Band {
@@ -94,6 +97,8 @@ constexpr Band kMid{9, 48};
 constexpr Band kHigh{48, kBands};
 // Below about 110 Hz: the kick and the bass, hardly the snare.
 constexpr Band kBass{0, 3};
+// About 260 Hz to 4.4 kHz: where chords and melodies change colour.
+constexpr Band kHarmony{9, 80};
 
 std::string slice(GraphBuilder& g, const std::string& x, int64_t start, int64_t end, int64_t axis)
 {
@@ -158,6 +163,29 @@ std::string bandOnsets(GraphBuilder& g, const std::string& x, Band band, const T
     const std::string flux = positiveFlux(g, x, band);
     const std::string onsets = g.op("Relu", {sub(g, flux, localMean(g, flux, t.onsetMeanReach))});
     return unitPower(g, onsets, 0.02f * static_cast<float>(band.hi - band.lo));
+}
+
+// How far the shape of the spectrum between the bass and the cymbals moves
+// across each frame, whatever its loudness: chords and bass notes changing.
+// Music changes chord on the beat far more often than off it, and where the
+// onsets fall evenly on and off the beat (running eighths, a steady
+// strum) these changes are what still marks the beat's place. The two
+// shapes compared sit the same distance either side, so a change peaks on
+// its own frame and does not pull the beats late. [1, T].
+std::string chordChange(GraphBuilder& g, const std::string& x, const Tuning& t)
+{
+    const std::string bands = slice(g, x, kHarmony.lo, kHarmony.hi, 2);
+    const std::string centred = sub(g, bands, reduce(g, "ReduceMean", bands, 2, true));
+    const std::string size =
+        g.op("Sqrt", {add(g, reduce(g, "ReduceSum", mul(g, centred, centred), 2, true), g.scalar(1e-6f))});
+    const std::string shape = div(g, centred, size);
+    const int64_t span = 2 * t.changeReach;
+    const std::string alike =
+        reduce(g, "ReduceSum", mul(g, slice(g, shape, span, kToEnd, 1), slice(g, shape, 0, -span, 1)), 2, false);
+    const std::string change =
+        g.op("Pad", {sub(g, g.scalar(1.0f), alike), g.int64s({0, t.changeReach, 0, t.changeReach})});
+    const std::string above = g.op("Relu", {sub(g, change, localMean(g, change, t.onsetMeanReach))});
+    return unitPower(g, above, 0.01f);
 }
 
 // Where the lowest bands are loudest for their surroundings: kicks and bass
@@ -237,22 +265,43 @@ struct Tempo {
 // window: the magnitude of their Fourier coefficient at 1 / period, the
 // bands' powers summed. A true beat period, and a subdivision of it, lock;
 // a period the autocorrelation only finds between onsets of different
-// places in the bar (the 3 + 3 + 2 figure's three) does not. [1, J].
+// places in the bar (the 3 + 3 + 2 figure's three) does not. The
+// coefficients are taken at frequencies a third of a window's resolution
+// apart, as fine as the lock can change, and spread over the periods by
+// linear interpolation: at every tenth of a frame the sines and cosines
+// alone took most of the model's time. [1, J].
 std::string phaseLock(GraphBuilder& g, const std::string& bands, const std::string& frames,
                       const std::vector<double>& periods)
 {
+    constexpr double kFrequencyStep = 1.0 / (3.0 * 1500.0);  // cycles per frame
+    const double lowest = 1.0 / periods.back(), highest = 1.0 / periods.front();
+    const auto steps = static_cast<int64_t>(std::ceil((highest - lowest) / kFrequencyStep));
     std::vector<float> perFrame;
-    for (const double p : periods)
-        perFrame.push_back(static_cast<float>(2.0 * std::numbers::pi / p));
+    for (int64_t k = 0; k <= steps; ++k)
+        perFrame.push_back(static_cast<float>(2.0 * std::numbers::pi * (lowest + static_cast<double>(k) * kFrequencyStep)));
+    const auto coarse = static_cast<int64_t>(perFrame.size());
+    std::vector<int64_t> below;
+    std::vector<float> frac;
+    for (const double p : periods) {
+        const double at = std::min((1.0 / p - lowest) / kFrequencyStep, static_cast<double>(steps - 1));
+        below.push_back(static_cast<int64_t>(std::floor(at)));
+        frac.push_back(static_cast<float>(at - std::floor(at)));
+    }
+    const auto count = static_cast<int64_t>(periods.size());
     const std::string column = g.op("Transpose", {frames}, {intsAttribute("perm", {1, 0})});  // [T, 1]
-    const std::string angle =
-        mul(g, column, g.floats({1, static_cast<int64_t>(periods.size())}, perFrame));  // [T, J]
+    const std::string angle = mul(g, column, g.floats({1, coarse}, perFrame));                  // [T, K]
     // Without its mean a band's constant part cannot leak into the slow periods.
     const std::string centred = sub(g, bands, reduce(g, "ReduceMean", bands, 2, true));
     const std::string re = g.op("MatMul", {centred, g.op("Cos", {angle})});
     const std::string im = g.op("MatMul", {centred, g.op("Sin", {angle})});
     const std::string power = reduce(g, "ReduceSum", add(g, mul(g, re, re), mul(g, im, im)), 1, false);
-    return g.op("Sqrt", {power});
+    const std::string lock = g.op("Sqrt", {power});  // [1, K]
+    const std::string first = g.op("Gather", {lock, g.int64s(below)}, {intAttribute("axis", 1)});
+    std::vector<int64_t> above = below;
+    for (int64_t& k : above)
+        ++k;
+    const std::string second = g.op("Gather", {lock, g.int64s(above)}, {intAttribute("axis", 1)});
+    return add(g, first, mul(g, sub(g, second, first), g.floats({count}, frac)));
 }
 
 Tempo tempo(GraphBuilder& g, const std::string& bands, const std::string& low, const std::string& mid,
@@ -454,8 +503,10 @@ TrackerOutputs tracker(GraphBuilder& g, const std::string& x, const Tuning& t)
     const std::string pulsed = g.op("Greater", {clarity, g.scalar(t.clarityFloor)});
     // The phase is read from the low end first: kicks and bass notes fall on
     // the beat, while off-beat hats, stabs and pads pull a plain mix of the
-    // bands half a beat away.
-    const std::string phaseOnsets = add(g, scaled(g, low, t.lowPhaseWeight), onsets);
+    // bands half a beat away; and from the chord changes, which settle it
+    // where the onsets fall alike on and off the beat.
+    const std::string phaseOnsets =
+        add(g, add(g, scaled(g, low, t.lowPhaseWeight), onsets), scaled(g, chordChange(g, x, t), t.changeWeight));
     std::string definite, steady;
     const std::string pulse = patternPulse(g, phaseOnsets, frames, period, pulsed, t.pulseReach, t.pulseGlobal,
                                            t.turnCos, definite, steady);
