@@ -12,7 +12,9 @@
 //             weight for how well the onsets keep one phase at the period
 //             over the whole window, which sinks periods that the comb only
 //             finds between onsets off the pulse (a 3+3+2 figure's dotted
-//             beat);
+//             beat); where the period's half or double scores nearly as
+//             well, the one nearer 140 BPM, so the windows of one song
+//             settle a near tie alike;
 //   beats     the local phase of the onsets and of the chord changes at
 //             that period (a sliding Fourier coefficient), so slow drift is
 //             followed, turned to the highest place of the window's onset
@@ -84,6 +86,8 @@ struct Tuning {
     float turnCos = 0.70710678f;     // a pattern crest nearer than this (as a cosine) turns nothing
     float steadyShare = 1.0f;        // how much a locally weak pulse lowers its beats' height
     float definiteGain = 2.0f;       // how sure the beat's place is, per unit of its first harmonic's share
+    float tieShare = 0.9f;           // a half or double period scoring this share of the best is as good
+    double tieCentreBpm = 140.0;     // of periods as good, the one nearest this tempo wins
     float changeWeight = 3.0f;       // weight of the chord changes in the beat phase
     int64_t changeReach = 2;         // frames each side between the two spectral shapes compared
 };
@@ -256,6 +260,69 @@ void addLag(std::vector<float>& m, size_t columns, size_t j, double lag, double 
         m[static_cast<size_t>(whole + 1) * columns + j] += static_cast<float>(weight * frac);
 }
 
+struct Candidate {
+    std::string index, score;  // [1, 1] each
+};
+
+// The best-scoring period within half a frame of the fractional index
+// `exact` ([1, 1]), clipped to the periods searched.
+Candidate bestNear(GraphBuilder& g, const std::string& scores, const std::string& exact, int64_t count)
+{
+    std::vector<float> offsets;
+    for (int k = -5; k <= 5; ++k)
+        offsets.push_back(static_cast<float>(k));
+    const std::string near =
+        g.op("Clip", {g.op("Round", {add(g, exact, g.floats({static_cast<int64_t>(offsets.size())}, offsets))}),
+                      g.scalar(0.0f), g.scalar(static_cast<float>(count - 1))});  // [1, 11]
+    const std::string nearIndex = g.op("Cast", {near}, {intAttribute("to", kInt64)});
+    const std::string nearScores = g.op("Gather", {scores, nearIndex});
+    const std::string which = g.op("ArgMax", {nearScores}, {intAttribute("axis", 1), intAttribute("keepdims", 1)});
+    return {g.op("GatherElements", {nearIndex, which}, {intAttribute("axis", 1)}),
+            reduce(g, "ReduceMax", nearScores, 1, true)};
+}
+
+// Of the best period and the best ones near its half and its double, those
+// scoring at least `tieShare` of it are as good as it, and of those the one
+// nearest the centre tempo wins. Windows of one song weigh the same pulse
+// at two levels a little differently, and a song that came out at 79 BPM in
+// one window and 158 in the next had its beats counted twice as fast for a
+// while; a near tie settled the same way in every window keeps the level.
+// [1, 1] index into the periods.
+std::string settleOctave(GraphBuilder& g, const std::string& score, const std::string& best,
+                         const std::vector<double>& periods, double step, const Tuning& t)
+{
+    const auto count = static_cast<int64_t>(periods.size());
+    const std::string scores = g.op("Squeeze", {score, g.int64s({0})});  // [J]
+    const std::string bestScore = g.op("GatherElements", {score, best}, {intAttribute("axis", 1)});
+    const std::string periodValues = g.floats({count}, std::vector<float>(periods.begin(), periods.end()));
+    const float centre = static_cast<float>(60.0 * kFramesPerSecond / t.tieCentreBpm);
+    const auto distance = [&](const std::string& index) {
+        const std::string period = g.op("Gather", {periodValues, index});
+        return g.op("Abs", {g.op("Log", {div(g, period, g.scalar(centre))})});
+    };
+    const float shortest = static_cast<float>(periods.front());
+    const std::string bestPeriod =
+        add(g, g.scalar(shortest), scaled(g, g.op("Cast", {best}, {intAttribute("to", kFloat)}), static_cast<float>(step)));
+    const std::string enough = scaled(g, bestScore, t.tieShare);
+    const std::string positive = g.op("Greater", {bestScore, g.scalar(0.0f)});
+    std::vector<std::string> indices{best}, keys{distance(best)};
+    for (const float factor : {0.5f, 2.0f}) {
+        const std::string exact =
+            scaled(g, sub(g, scaled(g, bestPeriod, factor), g.scalar(shortest)), static_cast<float>(1.0 / step));
+        const std::string inside = g.op("And", {g.op("Greater", {exact, g.scalar(-0.5f)}),
+                                                g.op("Less", {exact, g.scalar(static_cast<float>(count) - 0.5f)})});
+        const Candidate other = bestNear(g, scores, exact, count);
+        const std::string asGood =
+            g.op("And", {g.op("And", {inside, positive}), g.op("Not", {g.op("Less", {other.score, enough})})});
+        indices.push_back(other.index);
+        keys.push_back(g.op("Where", {asGood, distance(other.index), g.scalar(1e9f)}));
+    }
+    const std::string choice = g.op("ArgMin", {g.op("Concat", keys, {intAttribute("axis", 1)})},
+                                    {intAttribute("axis", 1), intAttribute("keepdims", 1)});
+    return g.op("GatherElements", {g.op("Concat", indices, {intAttribute("axis", 1)}), choice},
+                {intAttribute("axis", 1)});
+}
+
 struct Tempo {
     std::string period;   // frames, [1, 1]
     std::string clarity;  // mean band autocorrelation at 1..4 periods, [1, 1]
@@ -352,7 +419,9 @@ Tempo tempo(GraphBuilder& g, const std::string& bands, const std::string& low, c
     const std::string weight =
         div(g, add(g, lock, tiny), add(g, add(g, lock, scaled(g, firmest, t.lockShare)), tiny));
     const std::string score = mul(g, combined, weight);
-    const std::string best = g.op("ArgMax", {score}, {intAttribute("axis", 1), intAttribute("keepdims", 1)});
+    const std::string best = settleOctave(
+        g, score, g.op("ArgMax", {score}, {intAttribute("axis", 1), intAttribute("keepdims", 1)}), periods,
+        t.periodStep, t);
     Tempo out;
     out.period = g.op("Gather", {g.floats({static_cast<int64_t>(columns)}, periodValues), best});
     out.clarity = g.op("GatherElements", {g.op("MatMul", {summed, matrix(plain)}), best}, {intAttribute("axis", 1)});
