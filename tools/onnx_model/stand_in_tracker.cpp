@@ -101,8 +101,10 @@ constexpr Band kMid{9, 48};
 constexpr Band kHigh{48, kBands};
 // Below about 110 Hz: the kick and the bass, hardly the snare.
 constexpr Band kBass{0, 3};
-// About 260 Hz to 4.4 kHz: where chords and melodies change colour.
-constexpr Band kHarmony{9, 80};
+// About 260 Hz to 2.8 kHz: where chords and melodies change colour, below
+// most of a hi-hat (a swung hat's change of colour pulled a 3/4 song's beat
+// onto its off-beat).
+constexpr Band kHarmony{9, 76};
 
 std::string slice(GraphBuilder& g, const std::string& x, int64_t start, int64_t end, int64_t axis)
 {
