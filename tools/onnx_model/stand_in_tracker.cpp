@@ -15,13 +15,14 @@
 //             beat); where the period's half or double scores nearly as
 //             well, the one nearer 140 BPM, so the windows of one song
 //             settle a near tie alike;
-//   beats     the local phase of the onsets and of the chord changes at
-//             that period (a sliding Fourier coefficient), so slow drift is
-//             followed, turned to the highest place of the window's onset
-//             pattern over one period where that lies well away from the
-//             phase's own crest (onsets in several places of the beat);
-//             each beat lands on the strongest onset within a frame and a
-//             half of the local pulse crest;
+//   beats     the local phase of the onsets (of the mel magnitudes' square
+//             roots, which put a slow attack where it is heard) and of the
+//             chord changes at that period (a sliding Fourier coefficient),
+//             so slow drift is followed, turned to the highest place of the
+//             window's onset pattern over one period where that lies well
+//             away from the phase's own crest (onsets in several places of
+//             the beat); each beat lands on the strongest onset within a
+//             frame and a half of the local pulse crest;
 //   meter     the same comb at 3 and 4 beats over the peaks of the bass
 //             level; downbeats where the local bar phase crests. (Spectral
 //             shape change was tried here and follows the snare, not the
@@ -163,12 +164,24 @@ std::string unitPower(GraphBuilder& g, const std::string& x, float floor)
     return div(g, x, add(g, g.op("Sqrt", {power}), g.scalar(floor)));
 }
 
-// Onset strength of one band: flux above its local mean, unit power. [1, T].
-std::string bandOnsets(GraphBuilder& g, const std::string& x, Band band, const Tuning& t)
+// Onset strength of one band of a spectrum: flux above its local mean, unit
+// power. [1, T].
+std::string bandOnsets(GraphBuilder& g, const std::string& spectrum, Band band, float floor, const Tuning& t)
 {
-    const std::string flux = positiveFlux(g, x, band);
+    const std::string flux = positiveFlux(g, spectrum, band);
     const std::string onsets = g.op("Relu", {sub(g, flux, localMean(g, flux, t.onsetMeanReach))});
-    return unitPower(g, onsets, 0.02f * static_cast<float>(band.hi - band.lo));
+    return unitPower(g, onsets, floor * static_cast<float>(band.hi - band.lo));
+}
+
+// The mel magnitudes under a square root instead of the input's logarithm,
+// log(1 + 1000 m). Under the logarithm the first, quiet moments of a slow
+// attack (strings, pads, a swelling choir) are its steepest rise, so beats
+// phased from them came tens of milliseconds before the note is heard; under
+// a root a note rises most where it grows loud, and sharp attacks stay where
+// they were. [1, T, 128].
+std::string rootMagnitudes(GraphBuilder& g, const std::string& x)
+{
+    return g.op("Sqrt", {g.op("Relu", {sub(g, g.op("Exp", {x}), g.scalar(1.0f))})});
 }
 
 // How far the shape of the spectrum between the bass and the cymbals moves
@@ -555,9 +568,9 @@ struct TrackerOutputs {
 
 TrackerOutputs tracker(GraphBuilder& g, const std::string& x, const Tuning& t)
 {
-    const std::string low = bandOnsets(g, x, kLow, t);
-    const std::string mid = bandOnsets(g, x, kMid, t);
-    const std::string high = bandOnsets(g, x, kHigh, t);
+    const std::string low = bandOnsets(g, x, kLow, 0.02f, t);
+    const std::string mid = bandOnsets(g, x, kMid, 0.02f, t);
+    const std::string high = bandOnsets(g, x, kHigh, 0.02f, t);
     const auto channel = [&](const std::string& s) { return g.op("Unsqueeze", {s, g.int64s({1})}); };
     const std::string bands = g.op("Concat", {channel(low), channel(mid), channel(high)}, {intAttribute("axis", 1)});
 
@@ -572,12 +585,17 @@ TrackerOutputs tracker(GraphBuilder& g, const std::string& x, const Tuning& t)
     const std::string onsets = add(g, add(g, low, mid), scaled(g, high, t.highWeight));
     const std::string clarity = beatTempo.clarity;
     const std::string pulsed = g.op("Greater", {clarity, g.scalar(t.clarityFloor)});
-    // The phase is read from the low end first: kicks and bass notes fall on
-    // the beat, while off-beat hats, stabs and pads pull a plain mix of the
-    // bands half a beat away; and from the chord changes, which settle it
-    // where the onsets fall alike on and off the beat.
-    const std::string phaseOnsets =
-        add(g, add(g, scaled(g, low, t.lowPhaseWeight), onsets), scaled(g, chordChange(g, x, t), t.changeWeight));
+    // The phase is read from the onsets of the root magnitudes, the low end
+    // first: kicks and bass notes fall on the beat, while off-beat hats,
+    // stabs and pads pull a plain mix of the bands half a beat away; and from
+    // the chord changes, which settle it where the onsets fall alike on and
+    // off the beat.
+    const std::string root = rootMagnitudes(g, x);
+    const std::string rootLow = bandOnsets(g, root, kLow, 1e-8f, t);
+    const std::string rootOnsets = add(g, add(g, rootLow, bandOnsets(g, root, kMid, 1e-8f, t)),
+                                       scaled(g, bandOnsets(g, root, kHigh, 1e-8f, t), t.highWeight));
+    const std::string phaseOnsets = add(g, add(g, scaled(g, rootLow, t.lowPhaseWeight), rootOnsets),
+                                        scaled(g, chordChange(g, x, t), t.changeWeight));
     std::string definite, steady;
     const std::string pulse = patternPulse(g, phaseOnsets, frames, period, pulsed, t.pulseReach, t.pulseGlobal,
                                            t.turnCos, definite, steady);
