@@ -147,15 +147,6 @@ std::string localMean(GraphBuilder& g, const std::string& x, int64_t reach)
     return div(g, windowSums(x), windowSums(ones));
 }
 
-// Rise of every band from the previous frame, summed over the band; the
-// first frame has no predecessor and gets 0. [1, T].
-std::string positiveFlux(GraphBuilder& g, const std::string& x, Band band)
-{
-    const std::string bands = slice(g, x, band.lo, band.hi, 2);
-    const std::string rise = g.op("Relu", {sub(g, slice(g, bands, 1, kToEnd, 1), slice(g, bands, 0, -1, 1))});
-    return g.op("Pad", {reduce(g, "ReduceSum", rise, 2, false), g.int64s({0, 1, 0, 0})});
-}
-
 // Scaled to unit mean power over the window; `floor` keeps a band that holds
 // next to nothing from being blown up to the size of a real one.
 std::string unitPower(GraphBuilder& g, const std::string& x, float floor)
@@ -164,13 +155,36 @@ std::string unitPower(GraphBuilder& g, const std::string& x, float floor)
     return div(g, x, add(g, g.op("Sqrt", {power}), g.scalar(floor)));
 }
 
-// Onset strength of one band of a spectrum: flux above its local mean, unit
-// power. [1, T].
-std::string bandOnsets(GraphBuilder& g, const std::string& spectrum, Band band, float floor, const Tuning& t)
+struct BandOnsets {
+    std::string all;             // [1, 3, T]
+    std::string low, mid, high;  // [1, T] each
+};
+
+// Onset strength of the low, mid and high bands of a spectrum: the rise of
+// every mel band from the previous frame, summed over each band (one product
+// with a band-membership matrix rather than a slice per band), above its
+// local mean, unit power; `floor` per mel band of each band's width.
+BandOnsets bandOnsets(GraphBuilder& g, const std::string& spectrum, float floor, const Tuning& t)
 {
-    const std::string flux = positiveFlux(g, spectrum, band);
-    const std::string onsets = g.op("Relu", {sub(g, flux, localMean(g, flux, t.onsetMeanReach))});
-    return unitPower(g, onsets, floor * static_cast<float>(band.hi - band.lo));
+    constexpr Band kThree[3] = {kLow, kMid, kHigh};
+    std::vector<float> member(static_cast<size_t>(kBands) * 3, 0.0f), floors;
+    for (int64_t c = 0; c < 3; ++c) {
+        for (int64_t b = kThree[c].lo; b < kThree[c].hi; ++b)
+            member[static_cast<size_t>(b * 3 + c)] = 1.0f;
+        floors.push_back(floor * static_cast<float>(kThree[c].hi - kThree[c].lo));
+    }
+    const std::string rise =
+        g.op("Relu", {sub(g, slice(g, spectrum, 1, kToEnd, 1), slice(g, spectrum, 0, -1, 1))});  // [1, T - 1, 128]
+    const std::string summed = g.op("MatMul", {rise, g.floats({kBands, 3}, member)});
+    const std::string flux = g.op("Transpose", {g.op("Pad", {summed, g.int64s({0, 1, 0, 0, 0, 0})})},
+                                  {intsAttribute("perm", {0, 2, 1})});  // [1, 3, T]; frame 0 rises by 0
+    const std::string onsets = g.op("Relu", {sub(g, flux, localMean3(g, flux, t.onsetMeanReach))});
+    const std::string power = reduce(g, "ReduceMean", mul(g, onsets, onsets), 2, true);
+    BandOnsets out;
+    out.all = div(g, onsets, add(g, g.op("Sqrt", {power}), g.floats({3, 1}, floors)));
+    const auto channel = [&](int64_t c) { return g.op("Squeeze", {slice(g, out.all, c, c + 1, 1), g.int64s({1})}); };
+    out.low = channel(0), out.mid = channel(1), out.high = channel(2);
+    return out;
 }
 
 // The mel magnitudes under a square root instead of the input's logarithm,
@@ -348,14 +362,14 @@ struct Tempo {
 // bands' powers summed. A true beat period, and a subdivision of it, lock;
 // a period the autocorrelation only finds between onsets of different
 // places in the bar (the 3 + 3 + 2 figure's three) does not. The
-// coefficients are taken at frequencies a third of a window's resolution
-// apart, as fine as the lock can change, and spread over the periods by
-// linear interpolation: at every tenth of a frame the sines and cosines
-// alone took most of the model's time. [1, J].
+// coefficients are taken at frequencies half a window's resolution apart,
+// two to each lobe of the lock, and spread over the periods by linear
+// interpolation: at every tenth of a frame the sines and cosines alone took
+// most of the model's time. [1, J].
 std::string phaseLock(GraphBuilder& g, const std::string& bands, const std::string& frames,
                       const std::vector<double>& periods)
 {
-    constexpr double kFrequencyStep = 1.0 / (3.0 * 1500.0);  // cycles per frame
+    constexpr double kFrequencyStep = 1.0 / (2.0 * 1500.0);  // cycles per frame
     const double lowest = 1.0 / periods.back(), highest = 1.0 / periods.front();
     const auto steps = static_cast<int64_t>(std::ceil((highest - lowest) / kFrequencyStep));
     std::vector<float> perFrame;
@@ -568,11 +582,9 @@ struct TrackerOutputs {
 
 TrackerOutputs tracker(GraphBuilder& g, const std::string& x, const Tuning& t)
 {
-    const std::string low = bandOnsets(g, x, kLow, 0.02f, t);
-    const std::string mid = bandOnsets(g, x, kMid, 0.02f, t);
-    const std::string high = bandOnsets(g, x, kHigh, 0.02f, t);
+    const BandOnsets logOnsets = bandOnsets(g, x, 0.02f, t);
+    const std::string &low = logOnsets.low, &mid = logOnsets.mid, &high = logOnsets.high, &bands = logOnsets.all;
     const auto channel = [&](const std::string& s) { return g.op("Unsqueeze", {s, g.int64s({1})}); };
-    const std::string bands = g.op("Concat", {channel(low), channel(mid), channel(high)}, {intAttribute("axis", 1)});
 
     const std::string ones = add(g, scaled(g, low, 0.0f), g.scalar(1.0f));  // [1, T]
     const std::string frames = sub(g, g.op("CumSum", {ones, g.int64s({1})}), g.scalar(1.0f));
@@ -590,11 +602,9 @@ TrackerOutputs tracker(GraphBuilder& g, const std::string& x, const Tuning& t)
     // stabs and pads pull a plain mix of the bands half a beat away; and from
     // the chord changes, which settle it where the onsets fall alike on and
     // off the beat.
-    const std::string root = rootMagnitudes(g, x);
-    const std::string rootLow = bandOnsets(g, root, kLow, 1e-8f, t);
-    const std::string rootOnsets = add(g, add(g, rootLow, bandOnsets(g, root, kMid, 1e-8f, t)),
-                                       scaled(g, bandOnsets(g, root, kHigh, 1e-8f, t), t.highWeight));
-    const std::string phaseOnsets = add(g, add(g, scaled(g, rootLow, t.lowPhaseWeight), rootOnsets),
+    const BandOnsets rootBands = bandOnsets(g, rootMagnitudes(g, x), 1e-8f, t);
+    const std::string rootOnsets = add(g, add(g, rootBands.low, rootBands.mid), scaled(g, rootBands.high, t.highWeight));
+    const std::string phaseOnsets = add(g, add(g, scaled(g, rootBands.low, t.lowPhaseWeight), rootOnsets),
                                         scaled(g, chordChange(g, x, t), t.changeWeight));
     std::string definite, steady;
     const std::string pulse = patternPulse(g, phaseOnsets, frames, period, pulsed, t.pulseReach, t.pulseGlobal,
