@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -264,4 +265,84 @@ TEST(StandInModel, SilenceGivesNoBeats)
 {
     const Tracked t = track(std::vector<float>(22050 * 20, 0.0f), 20.0);
     EXPECT_TRUE(t.decoded.beats.empty());
+}
+
+namespace {
+
+// Sine tones with a few harmonics, for chords and notes under the tests' own control.
+double tones(std::initializer_list<double> hz, double t)
+{
+    double v = 0;
+    for (const double f : hz)
+        for (int h = 1; h <= 3; ++h)
+            v += std::sin(2 * std::numbers::pi * f * h * t) / h;
+    return v;
+}
+
+} // namespace
+
+// Noise bursts 220 times a minute, every other one half again as loud, over
+// a quiet chord that changes on the softer ones: the beat is where the chord
+// changes. Onsets alone put it on the louder bursts, half a beat away.
+TEST(StandInModel, ChordChangesMarkTheBeatWhereTheOnsetsDoNot)
+{
+    const double seconds = 40.0, interval = 60.0 / 220.0;
+    std::vector<float> x(static_cast<size_t>(22050 * seconds));
+    uint64_t state = 0x9E3779B97F4A7C15ull;
+    for (size_t i = 0; i < x.size(); ++i) {
+        state ^= state >> 12, state ^= state << 25, state ^= state >> 27;
+        const double noise = static_cast<double>((state * 0x2545F4914F6CDD1Dull) >> 11) / 9007199254740992.0 - 0.5;
+        const double t = static_cast<double>(i) / 22050.0;
+        const auto k = static_cast<int64_t>(t / interval);
+        const double since = t - static_cast<double>(k) * interval;
+        const double burst = (k % 2 == 0 ? 1.0 : 1.5) * noise * std::exp(-since / 0.02);
+        const double chord = (k / 2) % 2 == 0 ? tones({220.0, 277.18, 329.63}, t) : tones({246.94, 311.13, 369.99}, t);
+        x[i] = static_cast<float>(0.5 * burst + 0.04 * chord);
+    }
+    std::vector<double> changes;
+    for (double t = 0.0; t < seconds; t += 2 * interval)
+        changes.push_back(t);
+    const Tracked t = track(x, seconds);
+    std::printf("%.1f BPM, F against the chord changes %.3f\n", t.bpm, beatF(t.decoded.beats, changes));
+    EXPECT_NEAR(t.bpm, 110.0, 2.0);
+    EXPECT_GE(beatF(t.decoded.beats, changes), 0.9);
+}
+
+// Notes that swell over 150 ms, one a beat at 90 BPM with nothing else: the
+// beat is heard as the note grows loud, not at the first quiet moment of its
+// attack (where beats read from the logarithm's steepest rise landed, a
+// frame or more before the note began).
+TEST(StandInModel, ASlowAttackPutsTheBeatWhereTheNoteGrowsLoud)
+{
+    const double seconds = 40.0, interval = 60.0 / 90.0, attack = 0.15;
+    std::vector<float> x(static_cast<size_t>(22050 * seconds));
+    for (size_t i = 0; i < x.size(); ++i) {
+        const double t = static_cast<double>(i) / 22050.0;
+        const auto k = static_cast<int64_t>(t / interval);
+        const double since = t - static_cast<double>(k) * interval;
+        const double swell = since < attack ? 0.5 - 0.5 * std::cos(std::numbers::pi * since / attack)
+                                            : std::exp(-(since - attack) / 0.2);
+        const double root = k % 4 == 0 ? 196.0 : k % 4 == 1 ? 220.0 : k % 4 == 2 ? 174.61 : 164.81;
+        x[i] = static_cast<float>(0.2 * swell * tones({root, root * 1.5}, t));
+    }
+    std::vector<double> starts;
+    for (double t = 0.0; t < seconds; t += interval)
+        starts.push_back(t);
+    const Tracked t = track(x, seconds);
+    double offset = 0.0;
+    int matched = 0;
+    for (const Beat& b : t.decoded.beats) {
+        const double nearest = std::round(b.time / interval) * interval;
+        if (std::abs(b.time - nearest) < interval / 4) {
+            offset += b.time - nearest;
+            ++matched;
+        }
+    }
+    offset = matched ? offset / matched : -1.0;
+    std::printf("%.1f BPM, %d beats near a note, mean offset from the note's start %.0f ms\n", t.bpm, matched,
+                1000 * offset);
+    EXPECT_NEAR(t.bpm, 90.0, 2.0);
+    EXPECT_GE(matched, static_cast<int>(0.9 * static_cast<double>(starts.size())));
+    EXPECT_GE(offset, 0.0);
+    EXPECT_LE(offset, attack);
 }
