@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <numbers>
 #include <string>
@@ -75,6 +76,37 @@ double downbeatsOnBars(const std::vector<Beat>& found, const std::vector<double>
         onBar += std::any_of(bars.begin(), bars.end(), [&](double t) { return std::abs(b.time - t) <= 0.07; });
     }
     return downbeats == 0 ? 0.0 : static_cast<double>(onBar) / downbeats;
+}
+
+// Sine tones with a few harmonics, for chords and notes under the tests' own control.
+double tones(std::initializer_list<double> hz, double t)
+{
+    double v = 0;
+    for (const double f : hz)
+        for (int h = 1; h <= 3; ++h)
+            v += std::sin(2 * std::numbers::pi * f * h * t) / h;
+    return v;
+}
+
+constexpr double kBurstInterval = 60.0 / 220.0;
+
+// Noise bursts 220 times a minute at `level`, every other one (burst k odd)
+// `offBeatGain` times as loud, and `under(k, t)` sounding beneath burst k.
+std::vector<float> noiseBursts(double seconds, double level, double offBeatGain,
+                               const std::function<double(int64_t, double)>& under)
+{
+    std::vector<float> x(static_cast<size_t>(22050 * seconds));
+    uint64_t state = 0x9E3779B97F4A7C15ull;
+    for (size_t i = 0; i < x.size(); ++i) {
+        state ^= state >> 12, state ^= state << 25, state ^= state >> 27;
+        const double noise = static_cast<double>((state * 0x2545F4914F6CDD1Dull) >> 11) / 9007199254740992.0 - 0.5;
+        const double t = static_cast<double>(i) / 22050.0;
+        const auto k = static_cast<int64_t>(t / kBurstInterval);
+        const double since = t - static_cast<double>(k) * kBurstInterval;
+        const double gain = k % 2 == 0 ? 1.0 : offBeatGain;
+        x[i] = static_cast<float>(level * gain * noise * std::exp(-since / 0.02) + under(k, t));
+    }
+    return x;
 }
 
 struct SongCase {
@@ -238,23 +270,9 @@ TEST(StandInModel, ConfidenceIsLowWithoutAPulse)
 TEST(StandInModel, ConfidenceIsLowWhereTheBeatCouldSitHalfABeatAway)
 {
     const double seconds = 40.0;
-    const auto bursts = [&](double offBeatGain) {
-        std::vector<float> x(static_cast<size_t>(22050 * seconds));
-        uint64_t state = 0x9E3779B97F4A7C15ull;
-        const double interval = 60.0 / 220.0;
-        for (size_t i = 0; i < x.size(); ++i) {
-            state ^= state >> 12, state ^= state << 25, state ^= state >> 27;
-            const double noise = static_cast<double>((state * 0x2545F4914F6CDD1Dull) >> 11) / 9007199254740992.0 - 0.5;
-            const double t = static_cast<double>(i) / 22050.0;
-            const auto k = static_cast<int64_t>(t / interval);
-            const double since = t - static_cast<double>(k) * interval;
-            const double gain = k % 2 == 0 ? 1.0 : offBeatGain;
-            x[i] = static_cast<float>(0.6 * gain * noise * std::exp(-since / 0.02));
-        }
-        return x;
-    };
-    const Tracked accented = track(bursts(0.2), seconds);
-    const Tracked even = track(bursts(1.0), seconds);
+    const auto nothing = [](int64_t, double) { return 0.0; };
+    const Tracked accented = track(noiseBursts(seconds, 0.6, 0.2, nothing), seconds);
+    const Tracked even = track(noiseBursts(seconds, 0.6, 1.0, nothing), seconds);
     std::printf("accented: %.1f BPM, confidence %.3f; even: %.1f BPM, confidence %.3f\n", accented.bpm,
                 accented.confidence, even.bpm, even.confidence);
     EXPECT_NEAR(accented.bpm, 110.0, 2.0);
@@ -267,40 +285,17 @@ TEST(StandInModel, SilenceGivesNoBeats)
     EXPECT_TRUE(t.decoded.beats.empty());
 }
 
-namespace {
-
-// Sine tones with a few harmonics, for chords and notes under the tests' own control.
-double tones(std::initializer_list<double> hz, double t)
-{
-    double v = 0;
-    for (const double f : hz)
-        for (int h = 1; h <= 3; ++h)
-            v += std::sin(2 * std::numbers::pi * f * h * t) / h;
-    return v;
-}
-
-} // namespace
-
 // Noise bursts 220 times a minute, every other one half again as loud, over
 // a quiet chord that changes on the softer ones: the beat is where the chord
 // changes. Onsets alone put it on the louder bursts, half a beat away.
 TEST(StandInModel, ChordChangesMarkTheBeatWhereTheOnsetsDoNot)
 {
-    const double seconds = 40.0, interval = 60.0 / 220.0;
-    std::vector<float> x(static_cast<size_t>(22050 * seconds));
-    uint64_t state = 0x9E3779B97F4A7C15ull;
-    for (size_t i = 0; i < x.size(); ++i) {
-        state ^= state >> 12, state ^= state << 25, state ^= state >> 27;
-        const double noise = static_cast<double>((state * 0x2545F4914F6CDD1Dull) >> 11) / 9007199254740992.0 - 0.5;
-        const double t = static_cast<double>(i) / 22050.0;
-        const auto k = static_cast<int64_t>(t / interval);
-        const double since = t - static_cast<double>(k) * interval;
-        const double burst = (k % 2 == 0 ? 1.0 : 1.5) * noise * std::exp(-since / 0.02);
-        const double chord = (k / 2) % 2 == 0 ? tones({220.0, 277.18, 329.63}, t) : tones({246.94, 311.13, 369.99}, t);
-        x[i] = static_cast<float>(0.5 * burst + 0.04 * chord);
-    }
+    const double seconds = 40.0;
+    const std::vector<float> x = noiseBursts(seconds, 0.5, 1.5, [](int64_t k, double t) {
+        return 0.04 * ((k / 2) % 2 == 0 ? tones({220.0, 277.18, 329.63}, t) : tones({246.94, 311.13, 369.99}, t));
+    });
     std::vector<double> changes;
-    for (double t = 0.0; t < seconds; t += 2 * interval)
+    for (double t = 0.0; t < seconds; t += 2 * kBurstInterval)
         changes.push_back(t);
     const Tracked t = track(x, seconds);
     std::printf("%.1f BPM, F against the chord changes %.3f\n", t.bpm, beatF(t.decoded.beats, changes));
