@@ -132,7 +132,7 @@ int run(int argc, char** argv, Folders& folders)
     std::printf("  (medians of 3 in turns; decode / bare %.2f x)\n", decode / bare);
     row("spectrogram", stages.between(6, 12));
     row("inference (engine, model, beats)", stages.between(12, 78));
-    // The runtime and model load once per program run; the windows run per song.
+    // Every analysis loads the runtime and the model, then runs its windows.
     row("  loading runtime and model", stages.between(12, 15));
     row("  model windows and beats", stages.between(15, 78));
     std::printf("  (model windows and beats / decode %.1f %%)\n", 100.0 * stages.between(15, 78) / decode);
