@@ -14,19 +14,40 @@ float logical(LONG pixels, double scale)
     return static_cast<float>(pixels / scale);
 }
 
+// One owner-drawn item being painted: graphics and a text batch on its DC,
+// and its size in logical units.
+struct ItemPaint {
+    Graphics* g = nullptr;
+    TextBatch batch;
+    float width = 0, height = 0;
+};
+
+void openItem(ItemPaint& p, const DRAWITEMSTRUCT& item, PaintStyle style, bool antiAlias)
+{
+    p.g = openGraphics(item.hDC, antiAlias, style.scale);
+    openBatch(p.batch, item.hDC, style);
+    p.width = logical(item.rcItem.right - item.rcItem.left, style.scale);
+    p.height = logical(item.rcItem.bottom - item.rcItem.top, style.scale);
+}
+
+void closeItem(ItemPaint& p)
+{
+    closeGraphics(p.g);
+    flushBatch(p.batch);
+}
+
 } // namespace
 
 void paintListEntry(const Document& doc, PaintStyle style, const DRAWITEMSTRUCT& item)
 {
     if (item.itemID == static_cast<UINT>(-1))
         return;
-    const double scale = style.scale;
-    Graphics* g = openGraphics(item.hDC, false, scale);
-    TextBatch batch;
-    openBatch(batch, item.hDC, style);
-    const float x = logical(item.rcItem.left, scale), y = logical(item.rcItem.top, scale);
-    const float w = logical(item.rcItem.right - item.rcItem.left, scale);
-    const float h = logical(item.rcItem.bottom - item.rcItem.top, scale);
+    ItemPaint p;
+    openItem(p, item, style, false);
+    Graphics* g = p.g;
+    TextBatch& batch = p.batch;
+    const float x = logical(item.rcItem.left, style.scale), y = logical(item.rcItem.top, style.scale);
+    const float w = p.width, h = p.height;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     if (selected) {
         fillRect(g, kEntrySelected, x, y, w, h);
@@ -53,8 +74,7 @@ void paintListEntry(const Document& doc, PaintStyle style, const DRAWITEMSTRUCT&
                   x + 12, y + 24, w - 24, 16, 10, Muted);
     }
     drawLine(g, kEntryRule, 1.0f, x, y + h - 1, x + w, y + h - 1);
-    closeGraphics(g);
-    flushBatch(batch);
+    closeItem(p);
 }
 
 namespace {
@@ -64,12 +84,11 @@ namespace {
 void paintCheckBox(bool on, PaintStyle style, const DRAWITEMSTRUCT& item)
 {
     const bool enabled = IsWindowEnabled(item.hwndItem) != FALSE;
-    const double scale = style.scale;
-    Graphics* g = openGraphics(item.hDC, true, scale);
-    TextBatch batch;
-    openBatch(batch, item.hDC, style);
-    const float G = logical(item.rcItem.right - item.rcItem.left, scale);
-    const float B = logical(item.rcItem.bottom - item.rcItem.top, scale);
+    ItemPaint p;
+    openItem(p, item, style, true);
+    Graphics* g = p.g;
+    TextBatch& batch = p.batch;
+    const float G = p.width, B = p.height;
     const float box = 14, top = (B - box) / 2;
     fillRect(g, kPanel, 0, 0, G, B);
     fillRect(g, on ? (enabled ? Green : kPlayDisabled) : kFieldBackground, 6, top, box, box);
@@ -81,8 +100,7 @@ void paintCheckBox(bool on, PaintStyle style, const DRAWITEMSTRUCT& item)
     queueText(batch, windowText(item.hwndItem), 26, 0, G - 28, B, 11, enabled ? TextColour : kButtonDisabledText, on);
     if (item.itemState & ODS_FOCUS)
         drawRect(g, Muted, 0.7f, 2, 2, G - 5, B - 5, true);
-    closeGraphics(g);
-    flushBatch(batch);
+    closeItem(p);
 }
 
 } // namespace
@@ -110,12 +128,11 @@ void paintButton(const ButtonLook& look, PaintStyle style, const DRAWITEMSTRUCT&
         fore = kPlayText;
     }
 
-    const double scale = style.scale;
-    Graphics* g = openGraphics(item.hDC, true, scale);
-    TextBatch batch;
-    openBatch(batch, item.hDC, style);
-    const float G = logical(item.rcItem.right - item.rcItem.left, scale);
-    const float B = logical(item.rcItem.bottom - item.rcItem.top, scale);
+    ItemPaint p;
+    openItem(p, item, style, true);
+    Graphics* g = p.g;
+    TextBatch& batch = p.batch;
+    const float G = p.width, B = p.height;
     const float cx = G / 2, cy = B / 2;
     fillRect(g, (item.itemState & ODS_SELECTED) ? kButtonPressed : fill, 0, 0, G, B);
     drawRect(g, emphasis ? kEmphasisBorder : Line, 1.0f, 0, 0, G - 1, B - 1);
@@ -139,6 +156,5 @@ void paintButton(const ButtonLook& look, PaintStyle style, const DRAWITEMSTRUCT&
     }
     if (item.itemState & ODS_FOCUS)
         drawRect(g, Muted, 0.7f, 3, 3, G - 7, B - 7, true);
-    closeGraphics(g);
-    flushBatch(batch);
+    closeItem(p);
 }
